@@ -1,0 +1,33 @@
+#pragma once
+#include <cstdint>
+
+class HotSyncLibrary;
+class PhotoView;
+class SettingsControls;
+
+// The HotSync users as devices: the device list, each user's screen size, storage
+// and output folder, and the handlers of the controls that change them.
+class DeviceSettings {
+public:
+    DeviceSettings(HotSyncLibrary& library, SettingsControls& controls, PhotoView& view)
+        : library(library), controls(controls), view(view) {}
+
+    // The number of users the library reports, or -1 when it cannot be read.
+    int16_t fillDeviceList();
+    void onDeviceSelected();
+    void onFillsScreenClicked();
+    void onSetClicked();
+
+private:
+    HotSyncLibrary& library;
+    SettingsControls& controls;
+    PhotoView& view;
+};
+
+// Reads a user's width, height, output folder and storage list into the view.
+bool readUserSettings(HotSyncLibrary& library, const char* userName, PhotoView& view);
+bool writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
+                       int32_t height, uint16_t storage);
+// 0 when the install is queued, otherwise the library's error code.
+int32_t queueInstall(HotSyncLibrary& library, const char* userName, const char* path,
+                     bool toCard, uint32_t slotId);

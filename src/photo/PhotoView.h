@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include "photo/Bitmap.h"
+#include "photo/PixelBuffer.h"
+
+class Canvas;
+class ViewHost;
+class HotSyncLibrary;
+
+// The state behind the picture control: the photograph, its display copy, the
+// selection and its verdict, and the device values the export uses. One per process.
+class PhotoView {
+public:
+    enum : int16_t { DragNone = -1, DragTopLeft = 0, DragBottomRight = 3, DragMove = 8 };
+    enum : int { StorageSlots = 9, StorageNameSize = 128, DeviceNameSize = 64,
+                 PhotoPathSize = 260, OutputFolderSize = 256 };
+
+    PhotoView();
+    virtual ~PhotoView();
+    PhotoView(const PhotoView&) = delete;
+    PhotoView& operator=(const PhotoView&) = delete;
+
+    char deviceName[DeviceNameSize];
+    uint16_t storageCount;
+    uint32_t storageIds[StorageSlots];
+    char** storageNames;  // 10 buffers of StorageNameSize: internal memory, then the cards
+    uint16_t storageIndex;
+    int32_t deviceWidth;
+    int32_t deviceHeight;
+    int32_t selectionLeft, selectionTop, selectionWidth, selectionHeight;
+    int32_t imageWidth, imageHeight;
+    int32_t sourceLeft, sourceTop, sourceWidth, sourceHeight;
+    int32_t outputWidth, outputHeight;
+    int32_t displayWidth, displayHeight;
+    int32_t viewWidth, viewHeight;
+    bool keepProportions;
+    uint32_t frameColour;  // 0x00BBGGRR
+    // Sized for every path the shell gives (MAX_PATH); a longer path is refused.
+    char photoPath[PhotoPathSize];
+    char outputFolder[OutputFolderSize];
+    BitmapInfo photoHeader;
+    PixelBuffer photoPixels;
+    BitmapInfo displayHeader;
+    PixelBuffer displayPixels;
+    bool photoLoaded;
+    int16_t dragMode;
+    ViewHost* host;  // the picture control and its status line; null until attached
+
+    // Binds the view to its control; the view size is the control's client size.
+    void attach(ViewHost* viewHost, int32_t width, int32_t height);
+    void reset();
+    void loadPhoto(const char* path);
+    bool decodePhoto();
+    void rebuildDisplay(int32_t width, int32_t height);
+    void updateQuality();
+
+    void onMouseMove(uint32_t flags, uint32_t x, uint32_t y);
+    void onMouseButton(uint32_t flags, uint32_t x, uint32_t y, bool down);
+    void paint(Canvas& canvas) const;
+
+    bool exportJpeg(const char* path, const char* name, bool writeHeader);
+    void sendPhoto(HotSyncLibrary& library);
+};
+
+// The one PhotoView, set by its constructor; the picture control's procedure acts on it.
+extern PhotoView* currentPhotoView;
