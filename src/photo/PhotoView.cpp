@@ -1,0 +1,53 @@
+#include "photo/PhotoView.h"
+#include "photo/ViewHost.h"
+
+PhotoView* currentPhotoView = nullptr;
+
+PhotoView::PhotoView()
+    : deviceName{},
+      storageCount(0),
+      storageIds{},
+      storageNames(nullptr),
+      storageIndex(0),
+      deviceWidth(320),
+      deviceHeight(320),
+      selectionLeft(0), selectionTop(0), selectionWidth(0), selectionHeight(0),
+      imageWidth(0), imageHeight(0),
+      sourceLeft(0), sourceTop(0), sourceWidth(0), sourceHeight(0),
+      outputWidth(0), outputHeight(0),
+      displayWidth(0), displayHeight(0),
+      viewWidth(0), viewHeight(0),
+      keepProportions(true),
+      frameColour(0),
+      photoPath{},
+      outputFolder{},
+      photoHeader{},
+      displayHeader{},
+      photoLoaded(false),
+      dragMode(DragNone),
+      host(nullptr) {
+    storageNames = new char*[StorageSlots + 1];
+    for (int i = 0; i <= StorageSlots; ++i) storageNames[i] = new char[StorageNameSize]();
+    currentPhotoView = this;
+}
+
+PhotoView::~PhotoView() {
+    reset();
+    for (int i = 0; i <= StorageSlots; ++i) delete[] storageNames[i];
+    delete[] storageNames;
+    if (currentPhotoView == this) currentPhotoView = nullptr;
+}
+
+void PhotoView::attach(ViewHost* viewHost, int32_t width, int32_t height) {
+    host = viewHost;
+    viewWidth = width;
+    viewHeight = height;
+}
+
+void PhotoView::reset() {
+    photoPixels.release();
+    displayPixels.release();
+    photoLoaded = false;
+    dragMode = DragNone;
+    if (host) host->invalidate(true);
+}
