@@ -1,0 +1,568 @@
+#include "standin/Store.h"
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include "standin/StoreFiles.h"
+
+namespace {
+
+// Bounds on what the store reads, so that a damaged or hostile file cannot make it
+// take unbounded memory.
+const size_t MaxListFile = 1u << 20;
+const size_t MaxQueueFile = 4u << 20;
+const size_t MaxQueueEntries = 10000;
+
+const char* const UsersFile = "users.txt";
+const char* const SettingsFile = "settings.ini";
+const char* const SlotsFile = "slots.txt";
+const char* const QueueFile = "install.txt";
+
+bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> splitTabs(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        size_t tab = line.find('\t', start);
+        if (tab == std::string::npos) {
+            fields.push_back(line.substr(start));
+            return fields;
+        }
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+}
+
+bool isComment(const std::string& line, char mark) {
+    size_t first = line.find_first_not_of(" \t");
+    return first == std::string::npos || line[first] == mark;
+}
+
+std::string trimmed(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    size_t last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// Strict decimal: digits only, no sign, no overflow.
+bool parseId(const std::string& text, uint32_t& value) {
+    if (text.empty() || text.size() > 10) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (v == 0 || v > std::numeric_limits<uint32_t>::max()) return false;
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+// A stored 32-bit value: unsigned decimal, or negative decimal for a signed value
+// that a person wrote by hand.
+bool parseValue(const std::string& text, uint32_t& value) {
+    bool negative = !text.empty() && text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    if (digits.empty() || digits.size() > 10) return false;
+    uint64_t v = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (negative) {
+        if (v > 0x80000000u) return false;
+        value = static_cast<uint32_t>(0u - static_cast<uint32_t>(v));
+    } else {
+        if (v > std::numeric_limits<uint32_t>::max()) return false;
+        value = static_cast<uint32_t>(v);
+    }
+    return true;
+}
+
+bool isFolderName(const std::string& folder) {
+    if (!isStoreText(folder.c_str(), MaxFolderName)) return false;
+    if (folder == "." || folder == "..") return false;
+    return folder.find_first_of("<>:\"/\\|?*") == std::string::npos;
+}
+
+// A section or key: trimmed text that cannot be mistaken for other .ini lines.
+bool isSettingName(const char* text) {
+    if (!isStoreText(text, MaxSettingName)) return false;
+    std::string name(text);
+    if (trimmed(name) != name) return false;
+    if (name[0] == '[' || name[0] == ';' || name[0] == '#') return false;
+    return name.find_first_of("[]=") == std::string::npos;
+}
+
+bool isPathText(const std::string& path) { return isStoreText(path.c_str(), MaxStorePath); }
+
+int32_t readStoreFile(const std::string& path, std::string& content, size_t limit) {
+    switch (readWholeFile(path, content, limit)) {
+    case ReadOutcome::Read:
+    case ReadOutcome::Missing:
+        return StoreOk;
+    case ReadOutcome::TooLarge:
+        return StoreDamaged;
+    case ReadOutcome::Failed:
+        break;
+    }
+    return StoreReadFailed;
+}
+
+int32_t writeStoreFile(const std::string& path, const std::string& content) {
+    return replaceFileContents(path, content) ? StoreOk : StoreWriteFailed;
+}
+
+int32_t parseUsers(const std::string& content, std::vector<StoreUser>& users) {
+    users.clear();
+    for (const std::string& line : splitLines(content)) {
+        if (isComment(line, '#')) continue;
+        std::vector<std::string> fields = splitTabs(line);
+        if (fields.size() != 3) return StoreDamaged;
+        StoreUser user;
+        if (!parseId(fields[0], user.id)) return StoreDamaged;
+        user.folder = fields[1];
+        user.name = fields[2];
+        if (!isFolderName(user.folder) || !isStoreText(user.name.c_str(), MaxUserName))
+            return StoreDamaged;
+        for (const StoreUser& other : users)
+            if (other.id == user.id || other.name == user.name ||
+                sameIgnoringCase(other.folder, user.folder))
+                return StoreDamaged;
+        if (users.size() >= MaxUsers) return StoreDamaged;
+        users.push_back(user);
+    }
+    return StoreOk;
+}
+
+std::string formatUsers(const std::vector<StoreUser>& users) {
+    std::string text = "# HotSync users: ID, folder under the root, name (separated by tabs)\n";
+    for (const StoreUser& user : users)
+        text += std::to_string(user.id) + "\t" + user.folder + "\t" + user.name + "\n";
+    return text;
+}
+
+int32_t parseSlots(const std::string& content, std::vector<StoreSlot>& slots) {
+    slots.clear();
+    for (const std::string& line : splitLines(content)) {
+        if (isComment(line, '#')) continue;
+        std::vector<std::string> fields = splitTabs(line);
+        if (fields.size() != 2) return StoreDamaged;
+        StoreSlot slot;
+        if (!parseId(fields[0], slot.id)) return StoreDamaged;
+        slot.name = fields[1];
+        if (!isStoreText(slot.name.c_str(), MaxSlotName)) return StoreDamaged;
+        for (const StoreSlot& other : slots)
+            if (other.id == slot.id) return StoreDamaged;
+        if (slots.size() >= MaxSlotsPerUser) return StoreDamaged;
+        slots.push_back(slot);
+    }
+    return StoreOk;
+}
+
+std::string formatSlots(const std::vector<StoreSlot>& slots) {
+    std::string text = "# Card slots: slot ID, display name (separated by a tab)\n";
+    for (const StoreSlot& slot : slots) text += std::to_string(slot.id) + "\t" + slot.name + "\n";
+    return text;
+}
+
+int32_t parseSettings(const std::string& content, std::vector<StoreSetting>& settings) {
+    settings.clear();
+    std::string section;
+    bool inSection = false;
+    for (const std::string& raw : splitLines(content)) {
+        if (isComment(raw, ';') || isComment(raw, '#')) continue;
+        std::string line = trimmed(raw);
+        if (line[0] == '[') {
+            if (line.back() != ']') return StoreDamaged;
+            section = trimmed(line.substr(1, line.size() - 2));
+            if (!isSettingName(section.c_str())) return StoreDamaged;
+            inSection = true;
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!inSection || equals == std::string::npos) return StoreDamaged;
+        StoreSetting setting;
+        setting.section = section;
+        setting.key = trimmed(line.substr(0, equals));
+        if (!isSettingName(setting.key.c_str())) return StoreDamaged;
+        if (!parseValue(trimmed(line.substr(equals + 1)), setting.value)) return StoreDamaged;
+        for (const StoreSetting& other : settings)
+            if (sameIgnoringCase(other.section, setting.section) &&
+                sameIgnoringCase(other.key, setting.key))
+                return StoreDamaged;
+        settings.push_back(setting);
+    }
+    return StoreOk;
+}
+
+std::string formatSettings(const std::vector<StoreSetting>& settings) {
+    std::vector<std::string> sections;
+    for (const StoreSetting& setting : settings) {
+        bool known = false;
+        for (const std::string& s : sections) known = known || sameIgnoringCase(s, setting.section);
+        if (!known) sections.push_back(setting.section);
+    }
+    std::string text;
+    for (const std::string& section : sections) {
+        if (!text.empty()) text += "\n";
+        text += "[" + section + "]\n";
+        for (const StoreSetting& setting : settings)
+            if (sameIgnoringCase(setting.section, section))
+                text += setting.key + "=" + std::to_string(setting.value) + "\n";
+    }
+    return text;
+}
+
+int32_t parseQueue(const std::string& content, std::vector<InstallRequest>& queue) {
+    queue.clear();
+    for (const std::string& line : splitLines(content)) {
+        if (isComment(line, '#')) continue;
+        std::vector<std::string> fields = splitTabs(line);
+        InstallRequest request;
+        if (fields.size() == 2 && fields[0] == "memory") {
+            request.path = fields[1];
+        } else if (fields.size() == 3 && fields[0] == "card") {
+            request.toCard = true;
+            if (!parseId(fields[1], request.slotId)) return StoreDamaged;
+            request.path = fields[2];
+        } else {
+            return StoreDamaged;
+        }
+        if (!isPathText(request.path)) return StoreDamaged;
+        if (queue.size() >= MaxQueueEntries) return StoreDamaged;
+        queue.push_back(request);
+    }
+    return StoreOk;
+}
+
+std::string formatQueue(const std::vector<InstallRequest>& queue) {
+    std::string text = "# Install requests: memory, path / card, slot ID, path (separated by tabs)\n";
+    for (const InstallRequest& request : queue) {
+        if (request.toCard)
+            text += "card\t" + std::to_string(request.slotId) + "\t" + request.path + "\n";
+        else
+            text += "memory\t" + request.path + "\n";
+    }
+    return text;
+}
+
+bool isReservedDeviceName(const std::string& name) {
+    std::string stem = name.substr(0, name.find('.'));
+    static const char* const reserved[] = {"con", "prn", "aux", "nul"};
+    for (const char* r : reserved)
+        if (sameIgnoringCase(stem, r)) return true;
+    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9')
+        return sameIgnoringCase(stem.substr(0, 3), "com") || sameIgnoringCase(stem.substr(0, 3), "lpt");
+    return false;
+}
+
+// A folder name for a new user: the name with what Windows forbids in file names
+// replaced, and a "_N" suffix when another user or another entry under the root
+// has it already.
+std::string folderFor(const std::string& name, const std::vector<StoreUser>& users,
+                      const std::string& root) {
+    std::string base;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        bool allowed = u >= 0x20 && u < 0x7F && std::strchr("<>:\"/\\|?*", c) == nullptr;
+        base += allowed ? c : '_';
+    }
+    while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.pop_back();
+    while (!base.empty() && base[0] == ' ') base.erase(0, 1);
+    if (base.empty()) base = "User";
+    if (isReservedDeviceName(base)) base = "_" + base;
+    for (int n = 1; n < 100000; ++n) {
+        std::string suffix = n == 1 ? std::string() : "_" + std::to_string(n);
+        std::string stem = base.substr(0, MaxFolderName - suffix.size());
+        while (!stem.empty() && (stem.back() == ' ' || stem.back() == '.')) stem.pop_back();
+        if (stem.empty()) stem = "User";
+        std::string candidate = stem + suffix;
+        bool taken = fileExists(joinPath(root, candidate));
+        for (const StoreUser& user : users) taken = taken || sameIgnoringCase(user.folder, candidate);
+        if (!taken) return candidate;
+    }
+    return std::string();
+}
+
+std::string normalisedRoot(std::string root) {
+    while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) {
+        // "C:\" keeps its separator: "C:" alone means the drive's current folder.
+        if (root.size() == 3 && root[1] == ':') break;
+        root.pop_back();
+    }
+    return root;
+}
+
+}  // namespace
+
+bool isStoreText(const char* text, size_t limit) {
+    if (!text || !*text) return false;
+    size_t n = 0;
+    for (; text[n]; ++n)
+        if (n >= limit || isControl(static_cast<unsigned char>(text[n]))) return false;
+    return true;
+}
+
+Store::Store(std::string root) : rootFolder(normalisedRoot(std::move(root))) {}
+
+int32_t Store::checkRoot() const {
+    return !rootFolder.empty() && folderExists(rootFolder) ? StoreOk : StoreNoRoot;
+}
+
+std::string Store::userFolderPath(const StoreUser& user) const {
+    return joinPath(hostPath(rootFolder), user.folder);
+}
+
+std::string Store::memoryFolderPath(const StoreUser& user) const {
+    return joinPath(joinPath(userFolderPath(user), "Handheld"), "Memory");
+}
+
+std::string Store::cardFolderPath(const StoreUser& user, uint32_t slotId) const {
+    return joinPath(joinPath(userFolderPath(user), "Handheld"), "Card " + std::to_string(slotId));
+}
+
+std::string Store::file(const StoreUser& user, const char* name) const {
+    return joinPath(userFolderPath(user), name);
+}
+
+int32_t Store::loadUsers(std::vector<StoreUser>& users) const {
+    users.clear();
+    int32_t result = checkRoot();
+    if (result != StoreOk) return result;
+    std::string content;
+    result = readStoreFile(joinPath(hostPath(rootFolder), UsersFile), content, MaxListFile);
+    if (result != StoreOk) return result;
+    result = parseUsers(content, users);
+    if (result != StoreOk) users.clear();
+    return result;
+}
+
+int32_t Store::findUser(uint32_t id, StoreUser& user) const {
+    std::vector<StoreUser> users;
+    int32_t result = loadUsers(users);
+    if (result != StoreOk) return result;
+    for (const StoreUser& u : users)
+        if (u.id == id) {
+            user = u;
+            return StoreOk;
+        }
+    return StoreUnknownUser;
+}
+
+int32_t Store::findUser(const char* name, StoreUser& user) const {
+    if (!name) return StoreBadArgument;
+    std::vector<StoreUser> users;
+    int32_t result = loadUsers(users);
+    if (result != StoreOk) return result;
+    for (const StoreUser& u : users)
+        if (u.name == name) {
+            user = u;
+            return StoreOk;
+        }
+    return StoreUnknownUser;
+}
+
+int32_t Store::addUser(const std::string& name, const std::vector<std::string>& cards,
+                       StoreUser* added) {
+    if (name.find('\0') != std::string::npos || !isStoreText(name.c_str(), MaxUserName))
+        return StoreBadArgument;
+    for (const std::string& card : cards)
+        if (card.find('\0') != std::string::npos || !isStoreText(card.c_str(), MaxSlotName))
+            return StoreBadArgument;
+    if (cards.size() > MaxSlotsPerUser) return StoreFull;
+    std::vector<StoreUser> users;
+    int32_t result = loadUsers(users);
+    if (result != StoreOk) return result;
+    uint32_t highest = FirstUserId - 1;
+    for (const StoreUser& user : users) {
+        if (user.name == name) return StoreNameTaken;
+        highest = std::max(highest, user.id);
+    }
+    if (users.size() >= MaxUsers || highest == std::numeric_limits<uint32_t>::max()) return StoreFull;
+
+    StoreUser user;
+    user.id = highest + 1;
+    user.name = name;
+    user.folder = folderFor(name, users, hostPath(rootFolder));
+    if (user.folder.empty()) return StoreFull;
+    if (!makeFolder(userFolderPath(user))) return StoreWriteFailed;
+    // Slots first, so that the user never appears without the cards asked for.
+    std::vector<StoreSlot> slots;
+    for (const std::string& card : cards) {
+        StoreSlot slot;
+        slot.id = FirstSlotId + static_cast<uint32_t>(slots.size());
+        slot.name = card;
+        slots.push_back(slot);
+    }
+    if (!slots.empty()) {
+        result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
+        if (result != StoreOk) return result;
+    }
+    users.push_back(user);
+    result = writeStoreFile(joinPath(hostPath(rootFolder), UsersFile), formatUsers(users));
+    if (result == StoreOk && added) *added = user;
+    return result;
+}
+
+int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotId) {
+    if (name.find('\0') != std::string::npos || !isStoreText(name.c_str(), MaxSlotName))
+        return StoreBadArgument;
+    StoreUser user;
+    int32_t result = findUser(userId, user);
+    if (result != StoreOk) return result;
+    std::vector<StoreSlot> slots;
+    result = loadSlots(user, slots);
+    if (result != StoreOk) return result;
+    if (slots.size() >= MaxSlotsPerUser) return StoreFull;
+    uint32_t highest = FirstSlotId - 1;
+    for (const StoreSlot& slot : slots) highest = std::max(highest, slot.id);
+    if (highest == std::numeric_limits<uint32_t>::max()) return StoreFull;
+    StoreSlot slot;
+    slot.id = highest + 1;
+    slot.name = name;
+    slots.push_back(slot);
+    result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
+    if (result == StoreOk && slotId) *slotId = slot.id;
+    return result;
+}
+
+int32_t Store::loadSlots(const StoreUser& user, std::vector<StoreSlot>& slots) const {
+    slots.clear();
+    std::string content;
+    int32_t result = readStoreFile(file(user, SlotsFile), content, MaxListFile);
+    if (result == StoreOk) result = parseSlots(content, slots);
+    if (result != StoreOk) slots.clear();
+    return result;
+}
+
+int32_t Store::loadSettings(const StoreUser& user, std::vector<StoreSetting>& settings) const {
+    settings.clear();
+    std::string content;
+    int32_t result = readStoreFile(file(user, SettingsFile), content, MaxListFile);
+    if (result == StoreOk) result = parseSettings(content, settings);
+    if (result != StoreOk) settings.clear();
+    return result;
+}
+
+int32_t Store::readSetting(const StoreUser& user, const char* section, const char* key,
+                           uint32_t* value, bool* found) const {
+    if (!isSettingName(section) || !isSettingName(key) || !value || !found) return StoreBadArgument;
+    *found = false;
+    std::vector<StoreSetting> settings;
+    int32_t result = loadSettings(user, settings);
+    if (result != StoreOk) return result;
+    for (const StoreSetting& setting : settings)
+        if (sameIgnoringCase(setting.section, section) && sameIgnoringCase(setting.key, key)) {
+            *value = setting.value;
+            *found = true;
+        }
+    return StoreOk;
+}
+
+int32_t Store::writeSetting(const StoreUser& user, const char* section, const char* key,
+                            uint32_t value) {
+    if (!isSettingName(section) || !isSettingName(key)) return StoreBadArgument;
+    std::vector<StoreSetting> settings;
+    int32_t result = loadSettings(user, settings);
+    if (result != StoreOk) return result;
+    bool replaced = false;
+    for (StoreSetting& setting : settings)
+        if (sameIgnoringCase(setting.section, section) && sameIgnoringCase(setting.key, key)) {
+            setting.value = value;
+            replaced = true;
+        }
+    if (!replaced) {
+        StoreSetting setting;
+        setting.section = section;
+        setting.key = key;
+        setting.value = value;
+        settings.push_back(setting);
+    }
+    return writeStoreFile(file(user, SettingsFile), formatSettings(settings));
+}
+
+int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& queue) const {
+    queue.clear();
+    std::string content;
+    int32_t result = readStoreFile(file(user, QueueFile), content, MaxQueueFile);
+    if (result == StoreOk) result = parseQueue(content, queue);
+    if (result != StoreOk) queue.clear();
+    return result;
+}
+
+int32_t Store::enqueue(const StoreUser& user, const InstallRequest& request) {
+    if (request.path.find('\0') != std::string::npos || !isPathText(request.path))
+        return StoreBadArgument;
+    FILE* probe = std::fopen(hostPath(request.path).c_str(), "rb");
+    if (!probe) return StoreFileMissing;
+    std::fclose(probe);
+    if (folderExists(request.path)) return StoreFileMissing;  // fopen opens folders on POSIX
+    if (request.toCard) {
+        std::vector<StoreSlot> slots;
+        int32_t result = loadSlots(user, slots);
+        if (result != StoreOk) return result;
+        bool known = false;
+        for (const StoreSlot& slot : slots) known = known || slot.id == request.slotId;
+        if (!known) return StoreUnknownSlot;
+    }
+    std::vector<InstallRequest> queue;
+    int32_t result = loadQueue(user, queue);
+    if (result != StoreOk) return result;
+    if (queue.size() >= MaxQueueEntries) return StoreFull;
+    queue.push_back(request);
+    return saveQueue(user, queue);
+}
+
+int32_t Store::saveQueue(const StoreUser& user, const std::vector<InstallRequest>& queue) {
+    for (const InstallRequest& request : queue)
+        if (!isPathText(request.path)) return StoreBadArgument;
+    return writeStoreFile(file(user, QueueFile), formatQueue(queue));
+}
+
+int32_t addUser(const std::string& root, const std::string& name,
+                const std::vector<std::string>& cards) {
+    Store store(root);
+    return store.addUser(name, cards);
+}
+
+const char* storeResultText(int32_t result) {
+    switch (result) {
+    case StoreOk: return "done";
+    case StoreNoRoot: return "no HotSync root folder (configure one, or it does not exist)";
+    case StoreUnknownUser: return "no such user";
+    case StoreUnknownSlot: return "no such card slot for this user";
+    case StoreTooSmall: return "the text does not fit the buffer";
+    case StoreBadArgument: return "invalid argument (empty, too long or control characters)";
+    case StoreDamaged: return "a store file is damaged (a line does not parse)";
+    case StoreWriteFailed: return "the store could not be written (old content kept)";
+    case StoreNameTaken: return "a user of that name exists already";
+    case StoreFileMissing: return "the file to install cannot be opened";
+    case StoreFull: return "no room for more entries";
+    case StoreReadFailed: return "a store file cannot be read";
+    default: return "unknown error";
+    }
+}

@@ -1,0 +1,94 @@
+#include "standin/StoreFiles.h"
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string hostPath(const std::string& path) {
+#ifdef _WIN32
+    return path;
+#else
+    std::string mapped = path;
+    if (mapped.size() >= 2 && (mapped[0] == 'Z' || mapped[0] == 'z') && mapped[1] == ':')
+        mapped.erase(0, 2);
+    for (char& c : mapped)
+        if (c == '\\') c = '/';
+    return mapped;
+#endif
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+    const char separator = '\\';
+#else
+    const char separator = '/';
+#endif
+    if (folder.empty()) return name;
+    char last = folder.back();
+    if (last == '/' || last == '\\') return folder + name;
+    return folder + separator + name;
+}
+
+ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
+    bytes.clear();
+    std::error_code ec;
+    fs::path host(hostPath(path));
+    if (!fs::exists(host, ec)) return ec ? ReadOutcome::Failed : ReadOutcome::Missing;
+    if (!fs::is_regular_file(host, ec)) return ReadOutcome::Failed;
+    FILE* stream = std::fopen(hostPath(path).c_str(), "rb");
+    if (!stream) return ReadOutcome::Failed;
+    char block[8192];
+    ReadOutcome outcome = ReadOutcome::Read;
+    for (;;) {
+        size_t n = std::fread(block, 1, sizeof block, stream);
+        if (n > limit - bytes.size()) {
+            outcome = ReadOutcome::TooLarge;
+            break;
+        }
+        bytes.append(block, n);
+        if (n < sizeof block) {
+            if (std::ferror(stream)) outcome = ReadOutcome::Failed;
+            break;
+        }
+    }
+    std::fclose(stream);
+    if (outcome != ReadOutcome::Read) bytes.clear();
+    return outcome;
+}
+
+bool writeAll(FILE* stream, const std::string& bytes) {
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size())
+        return false;
+    return std::fflush(stream) == 0 && !std::ferror(stream);
+}
+
+bool replaceFileContents(const std::string& path, const std::string& bytes) {
+    std::string target = hostPath(path);
+    std::string temporary = target + ".new";
+    FILE* stream = std::fopen(temporary.c_str(), "wb");
+    if (!stream) return false;
+    bool written = writeAll(stream, bytes);
+    // fclose reports the last buffered write (a full disk shows up here too).
+    if (std::fclose(stream) != 0) written = false;
+    if (written && replaceFile(temporary, target)) return true;
+    std::remove(temporary.c_str());
+    return false;
+}
+
+bool makeFolder(const std::string& path) {
+    std::error_code ec;
+    fs::path host(hostPath(path));
+    fs::create_directory(host, ec);
+    return fs::is_directory(host, ec);
+}
+
+bool folderExists(const std::string& path) {
+    std::error_code ec;
+    return fs::is_directory(fs::path(hostPath(path)), ec);
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::path(hostPath(path)), ec);
+}

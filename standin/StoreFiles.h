@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+// The file services of the store: whole-file reads, and updates that never leave a
+// half-written file behind.
+
+enum class ReadOutcome { Read, Missing, Failed, TooLarge };
+
+// Reads the whole file at path (a store path, see hostPath) into bytes, at most limit bytes.
+ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit);
+
+// Writes bytes to path + ".new", flushes and closes it, checking each step, then
+// renames it over path. On any failure the temporary file is removed and path keeps
+// its old content.
+bool replaceFileContents(const std::string& path, const std::string& bytes);
+
+// Writes all bytes to an open stream and flushes it; false on any short write.
+bool writeAll(FILE* stream, const std::string& bytes);
+
+// Renames from over to, replacing an existing file (per platform).
+bool replaceFile(const std::string& from, const std::string& to);
+
+// The path as the host's file calls want it: off Windows, '\' becomes '/' and a
+// leading "Z:" or "z:" (Wine's drive for the Linux root) is dropped.
+std::string hostPath(const std::string& path);
+
+// folder + separator + name, with the host's separator.
+std::string joinPath(const std::string& folder, const std::string& name);
+
+// Creates one folder level; true when it exists afterwards.
+bool makeFolder(const std::string& path);
+bool folderExists(const std::string& path);
+bool fileExists(const std::string& path);

@@ -1,0 +1,51 @@
+#pragma once
+#include <string>
+#include "hotsync/HotSyncLibrary.h"
+#include "standin/Store.h"
+
+// The HotSync libraries' ordinals over a store in a folder: what our UserData.dll and
+// INSTAIDE.dll do on each call, and what portable tests use in their place.
+//
+// Results are StoreResult codes (all failures negative). Texts handed out:
+// - 103 userName and 154 slotName: *size on entry is the buffer's capacity; on success
+//   the buffer holds the text and its zero and *size is the text's length WITHOUT the
+//   zero; on any failure (also a buffer too small for text and zero) *size is 0 and the
+//   buffer, when it has room, is "".
+// - 104 userFolder and 105 rootFolder: on success the result and *size are the text's
+//   count INCLUDING its zero (so always > 0). The program's rule for the root, "a
+//   backslash at index n - 1 unless one is there", then lands on the zero and appends
+//   one backslash. A buffer too small gives StoreTooSmall, *size = the count needed.
+//   The root is handed out without trailing separators.
+// - 142 readSetting: *value is the default unless a value is stored; an unknown user
+//   or a damaged settings file is an error (and *value still the default).
+// - 148 cardSupport: 1 when the user has at least one card slot, else 0.
+// - 151 slotIds: fills at most *count IDs, sets *count to the number filled and zeroes
+//   the rest of the table; StoreTooSmall when the user has more slots than fit.
+// - INSTAIDE 103/118: the file must exist; a card must be one of the user's slots.
+class StoreLibrary : public HotSyncLibrary {
+public:
+    explicit StoreLibrary(std::string root) : data(std::move(root)) {}
+
+    int16_t userCount() override;
+    int32_t userIdAt(int16_t index, uint32_t* userId) override;
+    int32_t userName(uint32_t userId, char* name, uint16_t* size) override;
+    int32_t userFolder(uint32_t userId, char* folder, uint16_t* size) override;
+    int32_t rootFolder(char* folder, uint16_t* size) override;
+    int32_t readSetting(uint32_t userId, const char* section, const char* key,
+                        uint32_t* value, uint32_t defaultValue) override;
+    int32_t writeSetting(uint32_t userId, const char* section, const char* key,
+                         uint32_t value) override;
+    int32_t userIdFromName(const char* name, uint32_t* userId) override;
+    int32_t cardSupport(uint32_t userId, uint32_t* value) override;
+    int32_t slotCount(uint32_t userId, uint16_t* count) override;
+    int32_t slotIds(uint32_t userId, uint32_t* ids, uint16_t* count) override;
+    int32_t slotName(uint32_t userId, uint32_t slotId, char* name, uint16_t* size) override;
+    int32_t installToMemory(const char* userName, const char* path) override;
+    int32_t installToCard(uint32_t userId, uint32_t slotId, const char* path) override;
+
+    // The store underneath, for what the ordinals do not cover (adding users, the queue).
+    Store& store() { return data; }
+
+private:
+    Store data;
+};
