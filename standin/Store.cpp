@@ -563,6 +563,7 @@ const char* storeResultText(int32_t result) {
     case StoreFileMissing: return "the file to install cannot be opened";
     case StoreFull: return "no room for more entries";
     case StoreReadFailed: return "a store file cannot be read";
+    case StoreInternal: return "internal failure (out of memory?)";
     default: return "unknown error";
     }
 }

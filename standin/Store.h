@@ -38,6 +38,7 @@ enum StoreResult : int32_t {
     StoreFileMissing = -9,   // a file to install cannot be opened
     StoreFull = -10,         // no room for another user or card slot
     StoreReadFailed = -11,   // a store file exists but cannot be read
+    StoreInternal = -12,     // out of memory, or another failure inside the library
 };
 
 // Limits of the texts the store keeps; the program holds them in fixed fields.

@@ -83,6 +83,13 @@ bool makeFolder(const std::string& path) {
     return fs::is_directory(host, ec);
 }
 
+bool makeFolders(const std::string& path) {
+    std::error_code ec;
+    fs::path host(hostPath(path));
+    fs::create_directories(host, ec);
+    return fs::is_directory(host, ec);
+}
+
 bool folderExists(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(fs::path(hostPath(path)), ec);

@@ -30,5 +30,7 @@ std::string joinPath(const std::string& folder, const std::string& name);
 
 // Creates one folder level; true when it exists afterwards.
 bool makeFolder(const std::string& path);
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool makeFolders(const std::string& path);
 bool folderExists(const std::string& path);
 bool fileExists(const std::string& path);

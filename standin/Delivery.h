@@ -1,0 +1,41 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "standin/Store.h"
+
+// What `hotsync sync` does: each queued file is checked and copied into the user's
+// simulated handheld. Internal memory takes a one-record database of type "jpeg"
+// whose record is a complete JPEG; a card takes a plain complete JPEG.
+//
+// Refused files (missing, unreadable content, not what their storage takes) leave the
+// queue: syncing again would refuse them again, and the file on the PC is untouched,
+// so it can be sent anew. A file that was fine but could not be written into the
+// handheld stays queued, so the next sync tries again.
+
+enum class Delivery { Installed, Refused, Kept };
+
+struct DeliveryReport {
+    InstallRequest request;
+    Delivery outcome = Delivery::Refused;
+    std::string reason;       // why it was refused or kept
+    std::string destination;  // where it went, when installed
+    std::string databaseName; // internal memory only
+};
+
+// "" when data is a complete JPEG (SOI first, EOI last, decodes without error or
+// warning), else why not.
+std::string checkJpeg(const uint8_t* data, size_t size);
+
+// "" when data is a one-record "jpeg" database around a complete JPEG, else why not.
+// name receives the database name when the header is sound.
+std::string checkDatabase(const uint8_t* data, size_t size, std::string* name = nullptr);
+
+// Delivers the user's queue; reports one entry per request in queue order. The queue
+// is rewritten to hold only what was kept. The result is the store's, for loading the
+// queue or slots and for saving the queue.
+int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport>& reports);
+
+// The last component of a path, with either separator.
+std::string fileNameOf(const std::string& path);
