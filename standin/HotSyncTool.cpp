@@ -59,13 +59,13 @@ int addUserCommand(Store& store, const std::vector<std::string>& args, FILE* out
         }
     }
     if (name.empty()) return usageError(err, "users add needs a NAME");
-    if (!isStoreText(name.c_str(), MaxUserName)) {
+    if (!isStoreText(name, MaxUserName)) {
         std::fprintf(err, "hotsync: a user name is 1 to %u characters without control characters\n",
                      static_cast<unsigned>(MaxUserName));
         return ToolError;
     }
     for (const std::string& card : cards)
-        if (!isStoreText(card.c_str(), MaxSlotName)) {
+        if (!isStoreText(card, MaxSlotName)) {
             std::fprintf(err, "hotsync: a card name is 1 to %u characters without control characters\n",
                          static_cast<unsigned>(MaxSlotName));
             return ToolError;

@@ -103,7 +103,7 @@ bool parseValue(const std::string& text, uint32_t& value) {
 }
 
 bool isFolderName(const std::string& folder) {
-    if (!isStoreText(folder.c_str(), MaxFolderName)) return false;
+    if (!isStoreText(folder, MaxFolderName)) return false;
     if (folder == "." || folder == "..") return false;
     return folder.find_first_of("<>:\"/\\|?*") == std::string::npos;
 }
@@ -117,7 +117,7 @@ bool isSettingName(const char* text) {
     return name.find_first_of("[]=") == std::string::npos;
 }
 
-bool isPathText(const std::string& path) { return isStoreText(path.c_str(), MaxStorePath); }
+bool isPathText(const std::string& path) { return isStoreText(path, MaxStorePath); }
 
 int32_t readStoreFile(const std::string& path, std::string& content, size_t limit) {
     switch (readWholeFile(path, content, limit)) {
@@ -146,7 +146,7 @@ int32_t parseUsers(const std::string& content, std::vector<StoreUser>& users) {
         if (!parseId(fields[0], user.id)) return StoreDamaged;
         user.folder = fields[1];
         user.name = fields[2];
-        if (!isFolderName(user.folder) || !isStoreText(user.name.c_str(), MaxUserName))
+        if (!isFolderName(user.folder) || !isStoreText(user.name, MaxUserName))
             return StoreDamaged;
         for (const StoreUser& other : users)
             if (other.id == user.id || other.name == user.name ||
@@ -174,7 +174,7 @@ int32_t parseSlots(const std::string& content, std::vector<StoreSlot>& slots) {
         StoreSlot slot;
         if (!parseId(fields[0], slot.id)) return StoreDamaged;
         slot.name = fields[1];
-        if (!isStoreText(slot.name.c_str(), MaxSlotName)) return StoreDamaged;
+        if (!isStoreText(slot.name, MaxSlotName)) return StoreDamaged;
         for (const StoreSlot& other : slots)
             if (other.id == slot.id) return StoreDamaged;
         if (slots.size() >= MaxSlotsPerUser) return StoreDamaged;
@@ -327,6 +327,10 @@ bool isStoreText(const char* text, size_t limit) {
     return true;
 }
 
+bool isStoreText(const std::string& text, size_t limit) {
+    return text.find('\0') == std::string::npos && isStoreText(text.c_str(), limit);
+}
+
 Store::Store(std::string root) : rootFolder(normalisedRoot(std::move(root))) {}
 
 int32_t Store::checkRoot() const {
@@ -388,11 +392,9 @@ int32_t Store::findUser(const char* name, StoreUser& user) const {
 
 int32_t Store::addUser(const std::string& name, const std::vector<std::string>& cards,
                        StoreUser* added) {
-    if (name.find('\0') != std::string::npos || !isStoreText(name.c_str(), MaxUserName))
-        return StoreBadArgument;
+    if (!isStoreText(name, MaxUserName)) return StoreBadArgument;
     for (const std::string& card : cards)
-        if (card.find('\0') != std::string::npos || !isStoreText(card.c_str(), MaxSlotName))
-            return StoreBadArgument;
+        if (!isStoreText(card, MaxSlotName)) return StoreBadArgument;
     if (cards.size() > MaxSlotsPerUser) return StoreFull;
     std::vector<StoreUser> users;
     int32_t result = loadUsers(users);
@@ -429,8 +431,7 @@ int32_t Store::addUser(const std::string& name, const std::vector<std::string>& 
 }
 
 int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotId) {
-    if (name.find('\0') != std::string::npos || !isStoreText(name.c_str(), MaxSlotName))
-        return StoreBadArgument;
+    if (!isStoreText(name, MaxSlotName)) return StoreBadArgument;
     StoreUser user;
     int32_t result = findUser(userId, user);
     if (result != StoreOk) return result;
@@ -515,8 +516,7 @@ int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& que
 }
 
 int32_t Store::enqueue(const StoreUser& user, const InstallRequest& request) {
-    if (request.path.find('\0') != std::string::npos || !isPathText(request.path))
-        return StoreBadArgument;
+    if (!isPathText(request.path)) return StoreBadArgument;
     FILE* probe = std::fopen(hostPath(request.path).c_str(), "rb");
     if (!probe) return StoreFileMissing;
     std::fclose(probe);

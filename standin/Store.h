@@ -79,6 +79,8 @@ struct InstallRequest {
 
 // A name the store accepts: 1 .. limit bytes, no control characters.
 bool isStoreText(const char* text, size_t limit);
+// The same for a whole string: a zero byte inside it is refused, not a cut.
+bool isStoreText(const std::string& text, size_t limit);
 
 class Store {
 public:

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+#include "standin/HotSyncTool.h"
+#include "standin/StoreConfig.h"
+#include "standin/StoreFiles.h"
+#include "standin/StoreLibrary.h"
+#include "support/TempDir.h"
+#include "unit/store_support.h"
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+class HotSyncToolTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string root = dir.file("root");
+
+    // Runs the tool in process with "--root root" in front unless noRoot.
+    ToolRun run(std::vector<std::string> args, bool noRoot = false, const std::string& configured = "") {
+        if (!noRoot) args.insert(args.begin(), {"--root", root});
+        args.insert(args.begin(), "hotsync");
+        std::vector<const char*> argv;
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        std::string outPath = dir.file("out.txt"), errPath = dir.file("err.txt");
+        FILE* out = std::fopen(outPath.c_str(), "wb");
+        FILE* err = std::fopen(errPath.c_str(), "wb");
+        ToolRun result;
+        if (out && err) result.status = runHotSyncTool(static_cast<int>(argv.size()), argv.data(), configured, out, err);
+        if (out) std::fclose(out);
+        if (err) std::fclose(err);
+        result.out = readText(outPath);
+        result.err = readText(errPath);
+        return result;
+    }
+};
+
+TEST_F(HotSyncToolTest, BadArgumentsExitNonZeroWithAMessageAndTheUsage) {
+    ASSERT_EQ(run({"users", "add", "Ann"}).status, ToolOk);
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+        bool usage;
+    };
+    const std::vector<Case> cases = {
+        {{}, "no command given", true},
+        {{"frobnicate"}, "unknown command", true},
+        {{"users"}, "users needs add or list", true},
+        {{"users", "remove", "Ann"}, "unknown users command", true},
+        {{"users", "add"}, "needs a NAME", true},
+        {{"users", "add", "Bob", "--card"}, "--card needs a NAME", true},
+        {{"users", "add", "Bob", "Extra"}, "unexpected argument", true},
+        {{"users", "add", std::string(64, 'n')}, "1 to 63 characters", false},
+        {{"users", "add", "Bob", "--card", std::string(128, 'c')}, "1 to 127 characters", false},
+        {{"users", "add", "Ann"}, "exists already", false},
+        {{"users", "list", "extra"}, "takes no arguments", true},
+        {{"settings"}, "exactly one NAME", true},
+        {{"sync", "Ann", "Bob"}, "exactly one NAME", true},
+        {{"queue", "Ann", "Bob"}, "at most one NAME", true},
+        {{"sync", "Nobody"}, "no user named \"Nobody\"", false},
+        {{"settings", "Nobody"}, "no user named \"Nobody\"", false},
+        {{"--verbose", "users", "list"}, "unknown option", true},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const std::string& a : c.args) joined += a + " ";
+        SCOPED_TRACE(joined);
+        ToolRun r = run(c.args);
+        EXPECT_EQ(r.status, ToolError);
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("usage:") != std::string::npos, c.usage) << r.err;
+    }
+    ToolRun r = run({"--root"}, true);
+    EXPECT_EQ(r.status, ToolError);
+    EXPECT_NE(r.err.find("--root needs a folder"), std::string::npos);
+    r = run({"users", "list"}, true);  // no --root and nothing configured
+    EXPECT_EQ(r.status, ToolError);
+    EXPECT_NE(r.err.find("VISTREL_HOTSYNC_ROOT"), std::string::npos) << r.err;
+}
+
+TEST_F(HotSyncToolTest, AddsListsAndShowsWhatTheLibrariesStored) {
+    ToolRun r = run({"users", "add", "Demo User", "--card", "SD Card", "--card", "CF"});
+    ASSERT_EQ(r.status, ToolOk) << r.err;
+    EXPECT_NE(r.out.find("added user \"Demo User\": ID 1001, folder \"Demo User\""), std::string::npos) << r.out;
+
+    r = run({"users", "list"});
+    EXPECT_EQ(r.status, ToolOk);
+    EXPECT_EQ(r.out, "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
+
+    r = run({"settings", "Demo User"});
+    EXPECT_EQ(r.out, "no settings stored for Demo User\n");
+    StoreLibrary library(root);
+    ASSERT_EQ(library.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
+    r = run({"settings", "Demo User"});
+    EXPECT_EQ(r.out, "[Brennick] VistrelWidth = 160\n");
+
+    ASSERT_TRUE(writeFile(dir.file("a.pdb"), photoDatabase("a", smallJpeg())));
+    ASSERT_EQ(library.installToCard(1001, 502, dir.file("a.pdb").c_str()), StoreOk);
+    r = run({"queue"});
+    EXPECT_EQ(r.out, "Demo User:\n  card 502 (CF): " + dir.file("a.pdb") + "\n");
+    r = run({"queue", "Demo User"}, false);
+    EXPECT_EQ(r.status, ToolOk);
+}
+
+TEST_F(HotSyncToolTest, SyncReportsInstalledAndRefusedFilesAndItsStatusSaysWhich) {
+    ASSERT_EQ(run({"users", "add", "Ann", "--card", "SD"}).status, ToolOk);
+    StoreLibrary library(root);
+    ASSERT_TRUE(writeFile(dir.file("Good.pdb"), photoDatabase("Good", smallJpeg())));
+    ASSERT_TRUE(writeFile(dir.file("Bad.jpg"), std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 3}));
+    ASSERT_EQ(library.installToMemory("Ann", dir.file("Good.pdb").c_str()), StoreOk);
+
+    ToolRun r = run({"sync", "Ann"});
+    EXPECT_EQ(r.status, ToolOk) << r.err;
+    EXPECT_NE(r.out.find("installed Good.pdb in internal memory (database \"Good\")"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ann: 1 installed, 0 refused, 0 kept in the queue"), std::string::npos) << r.out;
+
+    ASSERT_EQ(library.installToCard(1001, 501, dir.file("Bad.jpg").c_str()), StoreOk);
+    r = run({"sync", "Ann"});
+    EXPECT_EQ(r.status, ToolRefused);
+    EXPECT_NE(r.out.find("refused " + dir.file("Bad.jpg") + " for card 501 (SD): the file does not end"),
+              std::string::npos) << r.out;
+    EXPECT_EQ(run({"queue", "Ann"}).out, "Ann: nothing queued\n");
+}
+
+TEST_F(HotSyncToolTest, ADamagedStoreIsReportedNotCrashedOn) {
+    ASSERT_TRUE(makeFolders(root));
+    ASSERT_TRUE(writeText(joinPath(root, "users.txt"), "1001\tx\n"));
+    ToolRun r = run({"users", "list"});
+    EXPECT_EQ(r.status, ToolError);
+    EXPECT_NE(r.err.find("damaged"), std::string::npos) << r.err;
+}
+
+TEST(StoreConfig, TheVariableWinsOverTheIniBesideTheModule) {
+    TempDir dir;
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "; ours\n[Other]\nRoot=wrong\n[HotSync]\r\n Root = store \r\n"));
+    EXPECT_EQ(configuredRoot("", dir.path()), joinPath(dir.path(), "store"));  // relative to the module
+    EXPECT_EQ(configuredRoot("/elsewhere", dir.path()), "/elsewhere");
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[hotsync]\nroot=C:\\HotSync\n"));
+    EXPECT_EQ(configuredRoot("", dir.path()), "C:\\HotSync");
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\nPath=C:\\HotSync\n"));
+    EXPECT_EQ(configuredRoot("", dir.path()), "");
+    EXPECT_EQ(configuredRoot("", dir.file("no-such-folder")), "");
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include <vector>
+#include "hotsync/HotSyncBinding.h"
+#include "standin/StoreConfig.h"
+#include "standin/StoreFiles.h"
+#include "standin/StoreLibrary.h"
+#include "support/TempDir.h"
+#include "unit/store_support.h"
+
+namespace {
+
+std::string binFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path, n);
+    return program.substr(0, program.find_last_of("\\/"));
+}
+
+class HotSyncBindingTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    void SetUp() override { SetEnvironmentVariableA(RootVariable, dir.path().c_str()); }
+    void TearDown() override { SetEnvironmentVariableA(RootVariable, nullptr); }
+};
+
+// The real DLLs, bound by ordinal, answer exactly as the store does directly.
+TEST_F(HotSyncBindingTest, TheDllsByOrdinalGiveTheStoresOwnAnswers) {
+    ASSERT_EQ(addUser(dir.path(), "Ann Example", {"SD Card", "CF"}), StoreOk);
+    ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
+    StoreLibrary direct(dir.path());
+    ASSERT_EQ(direct.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
+
+    HotSyncBinding binding;
+    ASSERT_TRUE(binding.hasUserData());
+    ASSERT_TRUE(binding.hasInstallAide());
+    ASSERT_EQ(binding.userCount(), direct.userCount());
+    ASSERT_EQ(binding.userCount(), 2);
+
+    char expected[256], actual[256];
+    uint16_t expectedSize, actualSize;
+    EXPECT_EQ(binding.rootFolder(actual, &(actualSize = 256)), direct.rootFolder(expected, &(expectedSize = 256)));
+    EXPECT_EQ(actualSize, expectedSize);
+    EXPECT_STREQ(actual, expected);
+
+    for (int16_t i = 0; i <= 2; ++i) {  // index 2 is past the end: both must fail alike
+        SCOPED_TRACE(i);
+        uint32_t id = 0, directId = 0;
+        ASSERT_EQ(binding.userIdAt(i, &id), direct.userIdAt(i, &directId));
+        if (i == 2) continue;
+        EXPECT_EQ(id, directId);
+        EXPECT_EQ(binding.userName(id, actual, &(actualSize = 256)), direct.userName(id, expected, &(expectedSize = 256)));
+        EXPECT_EQ(actualSize, expectedSize);
+        EXPECT_STREQ(actual, expected);
+        uint32_t fromName = 0;
+        EXPECT_EQ(binding.userIdFromName(expected, &fromName), StoreOk);
+        EXPECT_EQ(fromName, id);
+        EXPECT_EQ(binding.userFolder(id, actual, &(actualSize = 64)), direct.userFolder(id, expected, &(expectedSize = 64)));
+        EXPECT_STREQ(actual, expected);
+        // Too small by one: the same refusal through the DLL.
+        EXPECT_EQ(binding.userName(id, actual, &(actualSize = static_cast<uint16_t>(std::strlen(expected)))),
+                  StoreTooSmall);
+        EXPECT_EQ(actualSize, 0);
+
+        for (const char* key : {"VistrelWidth", "VistrelHeight"}) {
+            uint32_t value = 0, directValue = 1;
+            EXPECT_EQ(binding.readSetting(id, "Brennick", key, &value, 320),
+                      direct.readSetting(id, "Brennick", key, &directValue, 320));
+            EXPECT_EQ(value, directValue);
+        }
+        uint32_t support = 9, directSupport = 8;
+        EXPECT_EQ(binding.cardSupport(id, &support), direct.cardSupport(id, &directSupport));
+        EXPECT_EQ(support, directSupport);
+        uint16_t count = 0, directCount = 0;
+        EXPECT_EQ(binding.slotCount(id, &count), direct.slotCount(id, &directCount));
+        ASSERT_EQ(count, directCount);
+        std::vector<uint32_t> ids(count + 1, 0), directIds(count + 1, 0);
+        EXPECT_EQ(binding.slotIds(id, ids.data(), &count), direct.slotIds(id, directIds.data(), &directCount));
+        EXPECT_EQ(ids, directIds);
+        for (uint16_t s = 0; s < count; ++s) {
+            EXPECT_EQ(binding.slotName(id, ids[s], actual, &(actualSize = 128)),
+                      direct.slotName(id, ids[s], expected, &(expectedSize = 128)));
+            EXPECT_STREQ(actual, expected);
+        }
+    }
+
+    EXPECT_EQ(binding.writeSetting(1002, "Brennick", "VistrelStorage", 1), StoreOk);
+    uint32_t stored = 0;
+    EXPECT_EQ(direct.readSetting(1002, "Brennick", "VistrelStorage", &stored, 0), StoreOk);
+    EXPECT_EQ(stored, 1u);
+
+    ASSERT_TRUE(writeFile(dir.file("a.pdb"), photoDatabase("a", smallJpeg())));
+    EXPECT_EQ(binding.installToMemory("Ann Example", dir.file("a.pdb").c_str()), StoreOk);
+    EXPECT_EQ(binding.installToCard(1001, 502, dir.file("a.pdb").c_str()), StoreOk);
+    EXPECT_EQ(binding.installToCard(1001, 999, dir.file("a.pdb").c_str()), StoreUnknownSlot);
+    EXPECT_EQ(binding.installToMemory("Nobody", dir.file("a.pdb").c_str()), StoreUnknownUser);
+    StoreUser ann;
+    ASSERT_EQ(direct.store().findUser(1001, ann), StoreOk);
+    std::vector<InstallRequest> queue;
+    ASSERT_EQ(direct.store().loadQueue(ann, queue), StoreOk);
+    ASSERT_EQ(queue.size(), 2u);
+    EXPECT_TRUE(queue[1].toCard);
+    EXPECT_EQ(queue[1].slotId, 502u);
+}
+
+// The root is read on every call, so a test (or a person) can move it at run time.
+TEST_F(HotSyncBindingTest, TheRootIsReadAtEachCallNotWhenTheDllIsLoaded) {
+    TempDir other;
+    ASSERT_EQ(addUser(dir.path(), "Ann"), StoreOk);
+    ASSERT_EQ(addUser(other.path(), "Bob"), StoreOk);
+    ASSERT_EQ(addUser(other.path(), "Carl"), StoreOk);
+    HotSyncBinding binding;
+    EXPECT_EQ(binding.userCount(), 1);
+    SetEnvironmentVariableA(RootVariable, other.path().c_str());
+    EXPECT_EQ(binding.userCount(), 2);
+    SetEnvironmentVariableA(RootVariable, dir.file("missing").c_str());
+    EXPECT_EQ(binding.userCount(), StoreNoRoot);
+}
+
+TEST_F(HotSyncBindingTest, WithoutTheLibrariesEveryOperationFailsAndTheUserCountIsMinusOne) {
+    HotSyncBinding binding("NoSuchUserData.dll", "NoSuchInstallAide.dll");
+    EXPECT_FALSE(binding.hasUserData());
+    EXPECT_FALSE(binding.hasInstallAide());
+    EXPECT_EQ(binding.userCount(), -1);
+    char text[64] = "stale";
+    uint16_t size = sizeof text;
+    EXPECT_LE(binding.rootFolder(text, &size), 0);
+    EXPECT_EQ(size, 0);
+    EXPECT_STREQ(text, "");
+    uint32_t value = 5;
+    EXPECT_NE(binding.readSetting(1, "Brennick", "VistrelWidth", &value, 320), 0);
+    EXPECT_EQ(value, 320u);
+    uint16_t count = 3;
+    uint32_t ids[3] = {7, 7, 7};
+    EXPECT_NE(binding.slotCount(1, &count), 0);
+    EXPECT_EQ(count, 0);
+    count = 3;
+    EXPECT_NE(binding.slotIds(1, ids, &count), 0);
+    EXPECT_EQ(ids[0] | ids[1] | ids[2], 0u);
+    EXPECT_NE(binding.cardSupport(1, &value), 0);
+    EXPECT_EQ(value, 0u);
+    EXPECT_NE(binding.installToMemory("Ann", "C:\\x.pdb"), 0);
+    EXPECT_NE(binding.installToCard(1, 2, "C:\\x.pdb"), 0);
+}
+
+// Without the variable, the library reads the HotSync.ini beside its own file, not
+// beside the program that loaded it.
+TEST_F(HotSyncBindingTest, TheLibraryFindsItsRootInTheIniBesideIt) {
+    SetEnvironmentVariableA(RootVariable, nullptr);
+    ASSERT_TRUE(makeFolder(dir.file("store")));
+    ASSERT_EQ(addUser(dir.file("store"), "Ann"), StoreOk);
+    ASSERT_EQ(addUser(dir.file("store"), "Bob"), StoreOk);
+    const std::string copy = dir.file("UserDataCopy.dll");
+    ASSERT_TRUE(CopyFileA((binFolder() + "\\UserData.dll").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\r\nRoot=store\r\n"));
+    HotSyncBinding binding(copy.c_str(), "NoSuchInstallAide.dll");
+    ASSERT_TRUE(binding.hasUserData());
+    EXPECT_EQ(binding.userCount(), 2);
+    char root[256];
+    uint16_t size = sizeof root;
+    EXPECT_GT(binding.rootFolder(root, &size), 0);
+    EXPECT_EQ(std::string(root), dir.file("store"));
+}
+
+// hotsync.exe, run as a person would, delivers what the program queued.
+TEST_F(HotSyncBindingTest, TheToolDeliversAQueuedDatabaseIntoTheHandheld) {
+    ASSERT_EQ(addUser(dir.path(), "Ann"), StoreOk);
+    const std::vector<uint8_t> database = photoDatabase("Beach", smallJpeg(40, 30));
+    ASSERT_TRUE(writeFile(dir.file("Beach.pdb"), database));
+    HotSyncBinding binding;
+    ASSERT_EQ(binding.installToMemory("Ann", dir.file("Beach.pdb").c_str()), StoreOk);
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const std::string outPath = dir.file("sync.txt");
+    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(out, INVALID_HANDLE_VALUE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    const std::string program = binFolder() + "\\hotsync.exe";
+    std::string commandLine = "\"" + program + "\" sync Ann";
+    BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(out);
+    ASSERT_TRUE(started) << GetLastError();
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD status = 99;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    const std::string printed = readText(outPath);
+    EXPECT_EQ(status, 0u) << printed;
+    EXPECT_NE(printed.find("installed Beach.pdb in internal memory (database \"Beach\")"), std::string::npos)
+        << printed;
+    Store store(dir.path());
+    StoreUser ann;
+    ASSERT_EQ(store.findUser("Ann", ann), StoreOk);
+    EXPECT_EQ(readFile(joinPath(store.memoryFolderPath(ann), "Beach.pdb")), database);
+    std::vector<InstallRequest> queue;
+    ASSERT_EQ(store.loadQueue(ann, queue), StoreOk);
+    EXPECT_TRUE(queue.empty());
+}
+
+}  // namespace
