@@ -420,14 +420,19 @@ int32_t Store::addUser(const std::string& name, const std::vector<std::string>& 
         slot.name = card;
         slots.push_back(slot);
     }
-    if (!slots.empty()) {
-        result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
-        if (result != StoreOk) return result;
+    if (!slots.empty()) result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
+    if (result == StoreOk) {
+        users.push_back(user);
+        result = writeStoreFile(joinPath(hostPath(rootFolder), UsersFile), formatUsers(users));
     }
-    users.push_back(user);
-    result = writeStoreFile(joinPath(hostPath(rootFolder), UsersFile), formatUsers(users));
-    if (result == StoreOk && added) *added = user;
-    return result;
+    if (result != StoreOk) {
+        // Take back what was made, so that a retry gets the same folder name.
+        removeQuietly(file(user, SlotsFile));
+        removeQuietly(userFolderPath(user));
+        return result;
+    }
+    if (added) *added = user;
+    return StoreOk;
 }
 
 int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotId) {

@@ -95,6 +95,11 @@ bool folderExists(const std::string& path) {
     return fs::is_directory(fs::path(hostPath(path)), ec);
 }
 
+void removeQuietly(const std::string& path) {
+    std::error_code ec;
+    fs::remove(fs::path(hostPath(path)), ec);
+}
+
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return fs::exists(fs::path(hostPath(path)), ec);

@@ -33,4 +33,6 @@ bool makeFolder(const std::string& path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool makeFolders(const std::string& path);
 bool folderExists(const std::string& path);
+// Removes a file or an empty folder; nothing happens when it cannot.
+void removeQuietly(const std::string& path);
 bool fileExists(const std::string& path);

@@ -182,8 +182,9 @@ TEST_F(StoreDamageTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
 
     const std::string users = readText(dir.file("users.txt"));
     ASSERT_TRUE(makeFolder(dir.file("users.txt.new")));
-    EXPECT_EQ(addUser(dir.path(), "Bob"), StoreWriteFailed);
+    EXPECT_EQ(addUser(dir.path(), "Bob", {"SD"}), StoreWriteFailed);
     EXPECT_EQ(readText(dir.file("users.txt")), users);
+    EXPECT_FALSE(folderExists(dir.file("Bob")));  // no half-made user left behind
     EXPECT_EQ(library.userCount(), 1);
 
     ASSERT_TRUE(makeFolder(userFile("install.txt.new")));
