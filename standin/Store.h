@@ -14,9 +14,11 @@
 //   <root>/<folder>/Handheld/Memory/       what sync delivered to internal memory
 //   <root>/<folder>/Handheld/Card <ID>/    what sync delivered to that card
 //
-// Blank lines and lines starting with '#' (';' in settings.ini) are comments. Every
-// update writes a whole new file beside the old one and renames it over, so a crash
-// or a full disk leaves the old file as it was. A line that does not parse makes the
+// Blank lines and lines starting with '#' (';' in settings.ini) are comments; an
+// update rewrites the file with only its own header comment. Every update writes a
+// whole new file beside the old one and renames it over, so a crash or a full disk
+// leaves the old file as it was. There is no lock: two processes updating one file
+// at the same moment can lose one of the two updates, never mix them. A line that does not parse makes the
 // whole file "damaged": the operation fails with StoreDamaged instead of guessing.
 //
 // Paths handed to the store (the root, install paths) may use '\' as the separator on

@@ -63,9 +63,13 @@ bool writeAll(FILE* stream, const std::string& bytes) {
     return std::fflush(stream) == 0 && !std::ferror(stream);
 }
 
+std::string temporaryPathFor(const std::string& path) {
+    return hostPath(path) + ".new" + std::to_string(processId());
+}
+
 bool replaceFileContents(const std::string& path, const std::string& bytes) {
     std::string target = hostPath(path);
-    std::string temporary = target + ".new";
+    std::string temporary = temporaryPathFor(target);
     FILE* stream = std::fopen(temporary.c_str(), "wb");
     if (!stream) return false;
     bool written = writeAll(stream, bytes);

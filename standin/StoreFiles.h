@@ -10,16 +10,22 @@ enum class ReadOutcome { Read, Missing, Failed, TooLarge };
 // Reads the whole file at path (a store path, see hostPath) into bytes, at most limit bytes.
 ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit);
 
-// Writes bytes to path + ".new", flushes and closes it, checking each step, then
-// renames it over path. On any failure the temporary file is removed and path keeps
-// its old content.
+// Writes bytes to temporaryPathFor(path), flushes and closes it, checking each step,
+// then renames it over path. On any failure the temporary file is removed and path
+// keeps its old content.
 bool replaceFileContents(const std::string& path, const std::string& bytes);
+
+// The temporary file beside path that an update of this process writes: the process
+// ID in its name keeps the library in the program and the tool from writing into one
+// temporary file at the same time.
+std::string temporaryPathFor(const std::string& path);
 
 // Writes all bytes to an open stream and flushes it; false on any short write.
 bool writeAll(FILE* stream, const std::string& bytes);
 
-// Renames from over to, replacing an existing file (per platform).
+// Per platform: renames from over to, replacing an existing file; this process's ID.
 bool replaceFile(const std::string& from, const std::string& to);
+unsigned long processId();
 
 // The path as the host's file calls want it: off Windows, '\' becomes '/' and a
 // leading "Z:" or "z:" (Wine's drive for the Linux root) is dropped.

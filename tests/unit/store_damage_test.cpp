@@ -170,10 +170,10 @@ TEST_F(StoreDamageTest, AnUnreadableStoreFileIsAnErrorNotAnEmptyList) {
 TEST_F(StoreDamageTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     ASSERT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 160), StoreOk);
     const std::string before = readText(userFile("settings.ini"));
-    EXPECT_FALSE(fileExists(userFile("settings.ini.new")));  // nothing left behind
+    EXPECT_FALSE(fileExists(temporaryPathFor(userFile("settings.ini"))));  // nothing left behind
 
     // The temporary file cannot be created: a folder stands in its place.
-    ASSERT_TRUE(makeFolder(userFile("settings.ini.new")));
+    ASSERT_TRUE(makeFolder(temporaryPathFor(userFile("settings.ini"))));
     EXPECT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 480), StoreWriteFailed);
     EXPECT_EQ(readText(userFile("settings.ini")), before);
     uint32_t value = 0;
@@ -181,13 +181,13 @@ TEST_F(StoreDamageTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     EXPECT_EQ(value, 160u);
 
     const std::string users = readText(dir.file("users.txt"));
-    ASSERT_TRUE(makeFolder(dir.file("users.txt.new")));
+    ASSERT_TRUE(makeFolder(temporaryPathFor(dir.file("users.txt"))));
     EXPECT_EQ(addUser(dir.path(), "Bob", {"SD"}), StoreWriteFailed);
     EXPECT_EQ(readText(dir.file("users.txt")), users);
     EXPECT_FALSE(folderExists(dir.file("Bob")));  // no half-made user left behind
     EXPECT_EQ(library.userCount(), 1);
 
-    ASSERT_TRUE(makeFolder(userFile("install.txt.new")));
+    ASSERT_TRUE(makeFolder(temporaryPathFor(userFile("install.txt"))));
     EXPECT_EQ(library.installToMemory("Ann", dir.file("photo.pdb").c_str()), StoreWriteFailed);
     EXPECT_FALSE(fileExists(userFile("install.txt")));
 }
@@ -198,7 +198,7 @@ TEST(StoreFiles, ReplacingAFileSwapsTheWholeContent) {
     ASSERT_TRUE(replaceFileContents(path, "first, longer content\n"));
     ASSERT_TRUE(replaceFileContents(path, "second\n"));  // over an existing file (MoveFileEx on Windows)
     EXPECT_EQ(readText(path), "second\n");
-    EXPECT_FALSE(fileExists(path + ".new"));
+    EXPECT_FALSE(fileExists(temporaryPathFor(path)));
 }
 
 #ifndef _WIN32
