@@ -51,3 +51,11 @@ void PhotoView::reset() {
     dragMode = DragNone;
     if (host) host->invalidate(true);
 }
+
+bool PhotoView::displayMapped() const {
+    return photoLoaded && displayWidth > 0 && displayHeight > 0 && displayPixels;
+}
+
+int32_t PhotoView::screenWidth() const { return deviceWidth < 1 ? 1 : deviceWidth; }
+
+int32_t PhotoView::screenHeight() const { return deviceHeight < 1 ? 1 : deviceHeight; }

@@ -54,6 +54,14 @@ public:
     void rebuildDisplay(int32_t width, int32_t height);
     void updateQuality();
 
+    // True while a photograph is loaded and its display copy has two real sides: only
+    // then is the selection mapped, painted and dragged.
+    bool displayMapped() const;
+    // The device screen's sides as all of the view's arithmetic uses them: a side below 1
+    // (the size edits are not validated) counts as 1, so that nothing divides by zero.
+    int32_t screenWidth() const;
+    int32_t screenHeight() const;
+
     void onMouseMove(uint32_t flags, uint32_t x, uint32_t y);
     void onMouseButton(uint32_t flags, uint32_t x, uint32_t y, bool down);
     void paint(Canvas& canvas) const;

@@ -7,7 +7,8 @@
 // written before it is read.
 class PixelBuffer {
 public:
-    // Replaces the buffer by one of size bytes; false (and empty) when it cannot be had.
+    // Replaces the buffer by one of size bytes (a buffer of that size already held is
+    // kept as it is); false (and empty) when it cannot be had.
     bool allocate(size_t size);
     void release();
     uint8_t* data() { return bytes.get(); }

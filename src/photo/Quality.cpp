@@ -1,0 +1,81 @@
+#include "photo/Quality.h"
+#include <cstdio>
+#include "photo/MulDiv.h"
+#include "photo/PhotoView.h"
+#include "photo/ViewHost.h"
+
+namespace {
+
+constexpr uint32_t rgb(uint32_t red, uint32_t green, uint32_t blue) { return red | green << 8 | blue << 16; }
+
+// Indexed by Verdict.
+const VerdictStyle verdictStyles[] = {
+    {"- selection matches device screen (best quality)", rgb(64, 255, 64)},
+    {"- selection is smaller than device screen (worst quality)", rgb(255, 64, 64)},
+    {"- selection is greater than device screen (good quality)", rgb(64, 255, 255)},
+    {"- selection is greater than device screen but does not fill it (normal quality)", rgb(64, 64, 255)},
+    {"- selection matches device screen but does not fill it (good quality)", rgb(255, 255, 64)},
+    {"- selection does not match device screen and does not fill it (poor quality)", rgb(255, 128, 64)},
+};
+
+}  // namespace
+
+Verdict judgeSelection(int32_t g, int32_t e, int32_t outputWidth, int32_t outputHeight, int32_t w, int32_t h) {
+    if (g == w && e == h) return Verdict::Matches;
+    if (g < w && e < h) return Verdict::Smaller;
+    if (g > w && e > h) return outputWidth == w && outputHeight == h ? Verdict::GreaterFills : Verdict::GreaterNotFilling;
+    if ((g == w && e < h) || (g < w && e == h)) return Verdict::MatchesNotFilling;
+    return Verdict::Mismatched;
+}
+
+const VerdictStyle& verdictStyle(Verdict verdict) { return verdictStyles[static_cast<int>(verdict)]; }
+
+void PhotoView::updateQuality() {
+    if (!photoLoaded) {
+        if (host) host->setStatusText("Choose a jpeg file...");
+        return;
+    }
+    if (!displayMapped()) {
+        // No display copy to map from: nothing is selected. The status line keeps its text.
+        sourceLeft = sourceTop = sourceWidth = sourceHeight = 0;
+        outputWidth = outputHeight = 0;
+        return;
+    }
+
+    // Position and size are each truncated on their own.
+    sourceLeft = static_cast<int32_t>(mulDiv(selectionLeft, imageWidth, displayWidth));
+    sourceTop = static_cast<int32_t>(mulDiv(selectionTop, imageHeight, displayHeight));
+    sourceWidth = static_cast<int32_t>(mulDiv(selectionWidth, imageWidth, displayWidth));
+    sourceHeight = static_cast<int32_t>(mulDiv(selectionHeight, imageHeight, displayHeight));
+
+    // Output size. 64 bits: the 256-fold enlargement times a device side can pass 2^31.
+    const int64_t w = screenWidth(), h = screenHeight();
+    int64_t outW = sourceWidth, outH = sourceHeight;
+    if (sourceWidth < w && sourceHeight < h) {
+        // Smaller both ways: enlarged, so that the fit below fills the screen.
+        outW *= 256;
+        outH *= 256;
+    }
+    // The height, not the width, is compared with the device width.
+    if (outH != w && outH != h) {
+        if (outW > w) {
+            outH = outH * w / outW;
+            outW = w;
+        }
+        if (outH > h) {
+            outW = h * outW / outH;
+            outH = h;
+        }
+    }
+    outputWidth = static_cast<int32_t>(outW);
+    outputHeight = static_cast<int32_t>(outH);
+
+    const VerdictStyle& style = verdictStyle(judgeSelection(sourceWidth, sourceHeight, outputWidth, outputHeight,
+                                                            static_cast<int32_t>(w), static_cast<int32_t>(h)));
+    frameColour = style.colour;
+    char text[256];
+    snprintf(text, sizeof text, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] %s", static_cast<int>(sourceLeft),
+             static_cast<int>(sourceTop), static_cast<int>(sourceWidth), static_cast<int>(sourceHeight),
+             static_cast<int>(outputWidth), static_cast<int>(outputHeight), style.text);
+    if (host) host->setStatusText(text);
+}
