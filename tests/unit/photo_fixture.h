@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <ostream>
+#include "photo/PhotoView.h"
+
+// A decoded photograph put in place without a file: every pixel tells where it came
+// from (column in bytes 0-1, stored row in bytes 1-2, byte 3 zero), so that sampling
+// can be checked pixel by pixel. Sides up to 4095.
+inline uint32_t syntheticPixel(int32_t column, int32_t storedRow) {
+    return static_cast<uint32_t>(column & 0xFFF) | static_cast<uint32_t>(storedRow & 0xFFF) << 12;
+}
+
+inline uint32_t pixelAt(const uint8_t* pixels, int32_t width, int32_t column, int32_t storedRow) {
+    const uint8_t* p = pixels + (static_cast<size_t>(storedRow) * width + column) * 4;
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+inline void loadSynthetic(PhotoView& view, int32_t width, int32_t height) {
+    view.photoPixels.allocate(static_cast<size_t>(width) * height * 4);
+    uint8_t* p = view.photoPixels.data();
+    for (int32_t r = 0; r < height; ++r)
+        for (int32_t c = 0; c < width; ++c, p += 4) {
+            uint32_t v = syntheticPixel(c, r);
+            p[0] = static_cast<uint8_t>(v);
+            p[1] = static_cast<uint8_t>(v >> 8);
+            p[2] = static_cast<uint8_t>(v >> 16);
+            p[3] = 0;
+        }
+    view.imageWidth = width;
+    view.imageHeight = height;
+    view.photoHeader = makeBitmapInfo(width, height);
+    view.photoLoaded = true;
+}
+
+struct Selection {
+    int32_t left, top, width, height;
+    bool operator==(const Selection& o) const {
+        return left == o.left && top == o.top && width == o.width && height == o.height;
+    }
+};
+
+inline Selection selectionOf(const PhotoView& view) {
+    return {view.selectionLeft, view.selectionTop, view.selectionWidth, view.selectionHeight};
+}
+
+inline void select(PhotoView& view, Selection s) {
+    view.selectionLeft = s.left;
+    view.selectionTop = s.top;
+    view.selectionWidth = s.width;
+    view.selectionHeight = s.height;
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Selection& s) {
+    return out << "(" << s.left << ", " << s.top << ", " << s.width << ", " << s.height << ")";
+}
