@@ -126,7 +126,8 @@ std::vector<uint8_t> photographicRgb(int width, int height) {
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file) return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    // An empty vector may give a null data(), which fwrite must not receive.
+    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && ok;
 }
 
