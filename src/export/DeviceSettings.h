@@ -5,6 +5,11 @@ class HotSyncLibrary;
 class PhotoView;
 class SettingsControls;
 
+// A device screen side in pixels. The upper bound keeps every product with a
+// photograph's side (at most 65535) inside 32 bits.
+enum : int32_t { DefaultScreenSide = 320, MaxScreenSide = 32767 };
+inline bool isScreenSide(int32_t side) { return side >= 1 && side <= MaxScreenSide; }
+
 // The HotSync users as devices: the device list, each user's screen size, storage
 // and output folder, and the handlers of the controls that change them.
 class DeviceSettings {
@@ -24,7 +29,10 @@ private:
     PhotoView& view;
 };
 
-// Reads a user's width, height, output folder and storage list into the view.
+// Reads a user's width, height, output folder and storage list into the view. It
+// starts from the defaults (320 x 320, internal memory alone, no output folder),
+// so a failed read leaves them for what was not read; a stored side that is not a
+// screen side reads as 320.
 bool readUserSettings(HotSyncLibrary& library, const char* userName, PhotoView& view);
 bool writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
                        int32_t height, uint16_t storage);

@@ -1,0 +1,107 @@
+#include "export/DeviceSettings.h"
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include "export/OutputFile.h"
+#include "export/SettingsControls.h"
+#include "hotsync/HotSyncLibrary.h"
+#include "photo/PhotoView.h"
+
+namespace {
+
+enum { UserNameSize = 256, EditTextSize = 32 };
+
+// Leading blanks, an optional sign, then digits up to the first other character;
+// no digits gives 0. Saturates instead of overflowing.
+int32_t parseDecimal(const char* text) {
+    while (isspace(static_cast<unsigned char>(*text))) ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > INT32_MAX) value = static_cast<int64_t>(INT32_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT32_MAX) return INT32_MAX;
+    return static_cast<int32_t>(value);
+}
+
+void showSide(void (SettingsControls::*setText)(const char*), SettingsControls& controls,
+              int32_t side) {
+    char text[16];
+    snprintf(text, sizeof text, "%d", static_cast<int>(side));
+    (controls.*setText)(text);
+}
+
+}  // namespace
+
+int16_t DeviceSettings::fillDeviceList() {
+    int16_t count = library.userCount();
+    if (count < 0) return -1;
+    for (int16_t i = 0; i < count; ++i) {
+        uint32_t userId = 0;
+        if (library.userIdAt(i, &userId) != 0) continue;
+        char name[UserNameSize] = "";
+        uint16_t size = sizeof name;
+        library.userName(userId, name, &size);
+        if (size == 0 || size >= sizeof name) continue;
+        name[size] = '\0';
+        // A name that deviceName cannot hold could never be looked up again.
+        size_t length = strlen(name);
+        if (length == 0 || length >= sizeof view.deviceName) continue;
+        controls.addDevice(name);
+    }
+    return count;
+}
+
+void DeviceSettings::onDeviceSelected() {
+    int index = controls.selectedDevice();
+    if (index < 0 || !controls.deviceText(index, view.deviceName, sizeof view.deviceName)) return;
+    readUserSettings(library, view.deviceName, view);
+    // Only the last level: the user's own folder belongs to HotSync. An existing
+    // folder is fine.
+    if (view.outputFolder[0] != '\0') createFolder(view.outputFolder);
+    controls.clearStorages();
+    for (int k = 0; k <= view.storageCount; ++k) controls.addStorage(view.storageNames[k]);
+    controls.selectStorage(view.storageIndex);
+    showSide(&SettingsControls::setWidthText, controls, view.deviceWidth);
+    showSide(&SettingsControls::setHeightText, controls, view.deviceHeight);
+    controls.enableSend("Send to Vistrel");
+    view.rebuildDisplay(view.viewWidth, view.viewHeight);
+}
+
+void DeviceSettings::onFillsScreenClicked() {
+    if (controls.fillsScreenChecked()) {
+        view.keepProportions = true;
+        view.rebuildDisplay(view.viewWidth, view.viewHeight);
+    } else {
+        view.keepProportions = false;
+    }
+}
+
+void DeviceSettings::onSetClicked() {
+    char user[UserNameSize] = "";
+    int device = controls.selectedDevice();
+    bool haveUser = device >= 0 && controls.deviceText(device, user, sizeof user);
+
+    char text[EditTextSize] = "";
+    controls.widthText(text, sizeof text);
+    int32_t width = parseDecimal(text);
+    controls.heightText(text, sizeof text);
+    int32_t height = parseDecimal(text);
+    // The view and the export need a real screen: a refused side shows the value
+    // in effect again, and nothing is stored or applied.
+    if (!isScreenSide(width) || !isScreenSide(height)) {
+        if (!isScreenSide(width)) showSide(&SettingsControls::setWidthText, controls, view.deviceWidth);
+        if (!isScreenSide(height)) showSide(&SettingsControls::setHeightText, controls, view.deviceHeight);
+        return;
+    }
+    view.deviceWidth = width;
+    view.deviceHeight = height;
+    view.storageIndex = static_cast<uint16_t>(controls.selectedStorage());
+    // Without a chosen device there is no user to store for; the view still takes
+    // the values.
+    if (haveUser) writeUserSettings(library, user, width, height, view.storageIndex);
+    view.rebuildDisplay(view.viewWidth, view.viewHeight);
+}
