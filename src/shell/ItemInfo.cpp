@@ -1,0 +1,48 @@
+#include "shell/ItemInfo.h"
+#include <cstring>
+
+namespace {
+// Any drive's root gives the process-wide lists; the path need not exist.
+const char imageListProbe[] = "C:\\";
+}
+
+HIMAGELIST systemImageList(bool small) {
+    SHFILEINFOA info{};
+    UINT flags = SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : 0);
+    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoA(imageListProbe, 0, &info, sizeof info, flags));
+}
+
+bool copyDisplayName(LPCITEMIDLIST absoluteList, char* buffer, int capacity) {
+    if (!absoluteList || !buffer || capacity <= 0) return false;
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(absoluteList), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_DISPLAYNAME))
+        return false;
+    size_t length = strnlen(info.szDisplayName, sizeof info.szDisplayName);
+    size_t room = static_cast<size_t>(capacity) - 1;
+    if (length > room) length = room;
+    std::memcpy(buffer, info.szDisplayName, length);
+    buffer[length] = '\0';
+    return true;
+}
+
+bool systemIconIndex(LPCITEMIDLIST absoluteList, UINT flags, int& index) {
+    if (!absoluteList) return false;
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(reinterpret_cast<LPCSTR>(absoluteList), 0, &info, sizeof info,
+                        flags | SHGFI_SYSICONINDEX | SHGFI_PIDL))
+        return false;
+    index = info.iIcon;
+    return true;
+}
+
+UINT overlayStateOf(ULONG attributes) {
+    UINT state = 0;
+    if (attributes & SFGAO_SHARE) state |= INDEXTOOVERLAYMASK(1);
+    if (attributes & SFGAO_LINK) state |= INDEXTOOVERLAYMASK(2);
+    return state;
+}
+
+void fileSystemPath(LPCITEMIDLIST absoluteList, char (&path)[MAX_PATH]) {
+    if (!absoluteList || !SHGetPathFromIDListA(absoluteList, path)) path[0] = '\0';
+    path[MAX_PATH - 1] = '\0';
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+// What the shell tells about items for display: names, icon indexes and the
+// system image lists those indexes refer to.
+
+// The shell's own image list of small or large icons; it belongs to the shell.
+HIMAGELIST systemImageList(bool small);
+
+// Copies the display name of absoluteList into buffer, never more than capacity
+// bytes with the terminator. False, leaving buffer as it was, when the shell gives
+// no name or there is no room at all.
+bool copyDisplayName(LPCITEMIDLIST absoluteList, char* buffer, int capacity);
+
+// The system icon index of absoluteList under SHGFI_ flags (SHGFI_SYSICONINDEX |
+// SHGFI_PIDL are implied). False when the shell answers nothing.
+bool systemIconIndex(LPCITEMIDLIST absoluteList, UINT flags, int& index);
+
+// The overlay image state of a row or node: 1 for a shared item, 2 for a link,
+// 3 for both; 0 for neither.
+UINT overlayStateOf(ULONG attributes);
+
+// The file-system path of absoluteList into a MAX_PATH buffer; the empty string
+// when it has none.
+void fileSystemPath(LPCITEMIDLIST absoluteList, char (&path)[MAX_PATH]);
