@@ -1,0 +1,168 @@
+// Decoding and display-copy speed, each against a reference measured in the same run:
+// a bare libjpeg decode of the same file (goal: decodePhoto within 1.25 x of it) and a
+// memcpy of the display buffer's size (goal: rebuildDisplay within 2 x of it).
+#include <benchmark/benchmark.h>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+#include <jpeglib.h>
+#include "photo/PhotoView.h"
+#include "support/TempDir.h"
+#include "support/TestJpeg.h"
+
+namespace {
+
+constexpr int PhotoWidth = 4000, PhotoHeight = 3000;
+constexpr int ViewWidth = 1000, ViewHeight = 750;
+
+// The two test photographs, written once for the whole run.
+struct Photographs {
+    TempDir dir;
+    std::string baseline = dir.file("baseline.jpg");
+    std::string progressive = dir.file("progressive.jpg");
+    Photographs() {
+        std::vector<uint8_t> rgb = photographicRgb(PhotoWidth, PhotoHeight);
+        JpegOptions options;
+        options.quality = 90;
+        options.subsample = true;
+        writeFile(baseline, encodeJpeg(PhotoWidth, PhotoHeight, 3, rgb, options));
+        options.progressive = true;
+        writeFile(progressive, encodeJpeg(PhotoWidth, PhotoHeight, 3, rgb, options));
+    }
+};
+
+const Photographs& photographs() {
+    static Photographs files;
+    return files;
+}
+
+const std::string& pathOf(const benchmark::State& state) {
+    return state.range(0) ? photographs().progressive : photographs().baseline;
+}
+
+struct BareError {
+    jpeg_error_mgr pub;
+    jmp_buf back;
+};
+
+void bareErrorExit(j_common_ptr cinfo) { longjmp(reinterpret_cast<BareError*>(cinfo->err)->back, 1); }
+
+// The reference: libjpeg to RGB, one scanline at a time into one row, nothing kept.
+bool bareDecode(jpeg_decompress_struct* cinfo, BareError* err, FILE* file) {
+    cinfo->err = jpeg_std_error(&err->pub);
+    err->pub.error_exit = bareErrorExit;
+    if (setjmp(err->back)) return false;
+    jpeg_create_decompress(cinfo);
+    jpeg_stdio_src(cinfo, file);
+    jpeg_read_header(cinfo, TRUE);
+    jpeg_start_decompress(cinfo);
+    JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                  cinfo->output_width * cinfo->output_components, 1);
+    while (cinfo->output_scanline < cinfo->output_height) {
+        jpeg_read_scanlines(cinfo, line, 1);
+        benchmark::DoNotOptimize(line[0][0]);
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+void BM_BareLibjpeg(benchmark::State& state) {
+    const std::string& path = pathOf(state);
+    for (auto _ : state) {
+        FILE* file = fopen(path.c_str(), "rb");
+        jpeg_decompress_struct cinfo{};
+        BareError err;
+        if (!file || !bareDecode(&cinfo, &err, file)) state.SkipWithError("bare decode failed");
+        jpeg_destroy_decompress(&cinfo);
+        if (file) fclose(file);
+    }
+}
+
+void BM_DecodePhoto(benchmark::State& state) {
+    auto view = std::make_unique<PhotoView>();
+    const std::string& path = pathOf(state);
+    snprintf(view->photoPath, sizeof view->photoPath, "%s", path.c_str());
+    for (auto _ : state) {
+        if (!view->decodePhoto()) state.SkipWithError("decodePhoto failed");
+        benchmark::DoNotOptimize(view->photoPixels.data());
+    }
+}
+
+void BM_Memcpy(benchmark::State& state) {
+    const size_t size = static_cast<size_t>(ViewWidth) * ViewHeight * 4;
+    std::unique_ptr<uint8_t[]> from(new uint8_t[size]), to(new uint8_t[size]);
+    memset(from.get(), 1, size);
+    memset(to.get(), 2, size);
+    for (auto _ : state) {
+        memcpy(to.get(), from.get(), size);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_RebuildDisplay(benchmark::State& state) {
+    auto view = std::make_unique<PhotoView>();
+    snprintf(view->photoPath, sizeof view->photoPath, "%s", photographs().baseline.c_str());
+    view->photoLoaded = view->decodePhoto();
+    if (!view->photoLoaded) state.SkipWithError("decodePhoto failed");
+    for (auto _ : state) {
+        view->rebuildDisplay(ViewWidth, ViewHeight);
+        benchmark::ClobberMemory();
+    }
+    if (view->displayWidth != ViewWidth || view->displayHeight != ViewHeight) state.SkipWithError("wrong fit");
+}
+
+BENCHMARK(BM_BareLibjpeg)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodePhoto)->ArgName("progressive")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memcpy)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RebuildDisplay)->Unit(benchmark::kMicrosecond);
+
+// The console report, followed by the ratios of each measurement to its reference.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime() * unitScale(run.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void printRatios() const {
+        printRatio("decodePhoto / bare libjpeg, baseline 4:2:0", "BM_DecodePhoto/progressive:0",
+                   "BM_BareLibjpeg/progressive:0", 1.25);
+        printRatio("decodePhoto / bare libjpeg, progressive", "BM_DecodePhoto/progressive:1",
+                   "BM_BareLibjpeg/progressive:1", 1.25);
+        printRatio("rebuildDisplay / memcpy of the display buffer", "BM_RebuildDisplay", "BM_Memcpy", 2.0);
+    }
+
+private:
+    static double unitScale(benchmark::TimeUnit unit) {
+        switch (unit) {
+        case benchmark::kNanosecond: return 1e-9;
+        case benchmark::kMicrosecond: return 1e-6;
+        case benchmark::kMillisecond: return 1e-3;
+        default: return 1.0;
+        }
+    }
+    void printRatio(const char* what, const std::string& measured, const std::string& reference, double goal) const {
+        auto m = times.find(measured), r = times.find(reference);
+        if (m == times.end() || r == times.end() || r->second <= 0) return;
+        double ratio = m->second / r->second;
+        printf("%-48s %8.3f ms / %8.3f ms = %.2f (goal <= %.2f)\n", what, m->second * 1e3, r->second * 1e3, ratio, goal);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    photographs();  // written before anything is timed
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    benchmark::Shutdown();
+    return 0;
+}
