@@ -44,12 +44,10 @@ clean_up() {
 }
 trap clean_up EXIT
 
-# A Windows program of ours, bounded in time; its output goes to stdout with the
-# console's CR LF line ends made LF (pipefail keeps the program's status).
 run() {
     local program=$1
     shift
-    timeout -k 5 60 wine "$bin/$program" "$@" | tr -d '\r'
+    wine_run "$bin/$program" "$@"
 }
 
 # expect FILE LINE: FILE has exactly that line.
@@ -79,7 +77,7 @@ VISTREL_HOTSYNC_ROOT=$(windows_path "$store")
 say "starting vistrel.exe on display $DISPLAY"
 wine "$bin/vistrel.exe" >"$log/vistrel.txt" 2>&1 &
 program_pid=$!
-run blackbox_driver.exe wait 60 || fail "the window \"Vistrel Desktop\" did not appear"
+wait_for_window "$bin/blackbox_driver.exe" "$program_pid" 60 || fail "the window \"Vistrel Desktop\" did not appear"
 
 # What a person sees at start: the desktop in the tree, its contents in the list,
 # the only user chosen, so that sending is possible at once.
@@ -99,14 +97,15 @@ import -window root "$shots/vistrel.png" || fail "cannot take the screenshot"
 
 run blackbox_driver.exe select "$photo" >"$log/select.txt" || fail "cannot select $photo"
 grep -q '^status: Selection : ' "$log/select.txt" || fail "the status line does not show a selection: $(cat "$log/select.txt")"
-import -window root "$shots/vistrel-photo.png" || fail "cannot take the second screenshot"
 
 run blackbox_driver.exe send >"$log/send.txt" || fail "sending did not show a message box"
 expect "$log/send.txt" "message: Photo ''${photo%.jpg}.pdb'' will be installed on ''$user'' Internal memory at next HotSync(r)"
+import -window root "$shots/vistrel-sent.png" || fail "cannot take the second screenshot"
+run blackbox_driver.exe ok || fail "cannot press OK in the message box"
 [ -f "$store/$user/Vistrel/${photo%.jpg}.pdb" ] || fail "no ${photo%.jpg}.pdb in the user's folder"
 run hotsync.exe queue "$user" >"$log/queue.txt" || fail "hotsync.exe cannot read the queue"
 expect "$log/queue.txt" "  internal memory: $(windows_path "$store/$user/Vistrel/${photo%.jpg}.pdb")"
-say "sent: $(cat "$log/send.txt")"
+say "sent ${photo}: the file is in the user's folder and in the install queue"
 
 run blackbox_driver.exe close || fail "cannot close the window"
 status=0

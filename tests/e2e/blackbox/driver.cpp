@@ -4,8 +4,9 @@
 //   blackbox_driver wait SECONDS   wait until the window "Vistrel Desktop" is shown
 //   blackbox_driver show           print what the dialog shows, one "what: value" a line
 //   blackbox_driver select NAME    type NAME into the file list until that row is selected
-//   blackbox_driver send           press the send button, print the message box's text
-//                                  as "message: TEXT", press its OK
+//   blackbox_driver send           press the send button, wait for the message box and
+//                                  print its text as "message: TEXT"
+//   blackbox_driver ok             press OK in that message box
 //   blackbox_driver close          close the dialog as its close button does (WM_CLOSE)
 //
 // Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
@@ -233,7 +234,14 @@ int pressSend(HWND dialog) {
         return !text.text.empty();
     });
     std::printf("message: %s\n", text.text.c_str());
+    return 0;
+}
 
+int pressOk(HWND dialog) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    HWND box = findMessageBox(processId);
+    if (!box) return fail("no message box \"Vistrel error\" is open");
     HWND ok = GetDlgItem(box, IDOK);
     if (!ok) return fail("the message box has no OK button");
     PostMessageA(ok, BM_CLICK, 0, 0);
@@ -244,7 +252,7 @@ int pressSend(HWND dialog) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return fail("usage: blackbox_driver wait SECONDS | show | select NAME | send | close");
+    if (argc < 2) return fail("usage: blackbox_driver wait SECONDS | show | select NAME | send | ok | close");
     const std::string command = argv[1];
 
     if (command == "wait") {
@@ -262,6 +270,7 @@ int main(int argc, char** argv) {
     if (command == "show") return showDialog(dialog);
     if (command == "select" && argc > 2) return selectFile(dialog, argv[2]);
     if (command == "send") return pressSend(dialog);
+    if (command == "ok") return pressOk(dialog);
     if (command == "close") {
         // Posted as the caption's close button does; the program's exit is awaited by the caller.
         PostMessageA(dialog, WM_CLOSE, 0, 0);

@@ -84,9 +84,34 @@ stop_wine() {
     timeout -k 5 30 wineserver -k >/dev/null 2>&1 || true
 }
 
+# wine_run PROGRAM ARGS...: a Windows console program of ours, bounded in time; its
+# output comes with the console's CR LF line ends made LF (pipefail keeps its status).
+# The limit is above the driver's own longest wait.
+wine_run() {
+    timeout -k 5 120 wine "$@" | tr -d '\r'
+}
+
 # windows_path PATH: the Windows name of a Linux path, through drive Z:.
 windows_path() {
     printf 'Z:%s' "${1//\//\\}"
+}
+
+# wait_for_window DRIVER PID SECONDS: waits until the program PID shows its window.
+# Returns 0 when it does, 1 when the program ends first (its status goes to stderr),
+# 124 when it is still without a window after SECONDS.
+wait_for_window() {
+    local driver=$1 pid=$2 rounds=$((($3 + 4) / 5)) status
+    while [ $rounds -gt 0 ]; do
+        wine_run "$driver" wait 5 >/dev/null 2>&1 && return 0
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            echo "the program ended with exit code $status before its window appeared" >&2
+            return 1
+        fi
+        rounds=$((rounds - 1))
+    done
+    return 124
 }
 
 # wait_for_exit PID SECONDS: waits for a background process and returns its exit
