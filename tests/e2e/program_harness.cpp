@@ -1,0 +1,319 @@
+#include "program_harness.h"
+#include <objbase.h>
+#include <ole2.h>
+#include <shlobj.h>
+#include <filesystem>
+#include <system_error>
+#include "app/AppModule.h"
+#include "app/resources/resource.h"
+#include "shell/IdList.h"
+#include "shell/ShellItem.h"
+#include "standin/StoreConfig.h"
+#include "support/TestJpeg.h"
+
+namespace {
+
+std::string binFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string program(path, length);
+    return program.substr(0, program.find_last_of("\\/"));
+}
+
+std::string windowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], length + 1)));
+    return text;
+}
+
+// The desktop-relative list of a Windows path, as the shell parses it.
+LPITEMIDLIST parsePath(const std::string& path) {
+    IShellFolder* desktop = nullptr;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
+    std::wstring wide(path.begin(), path.end());
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr))) list = nullptr;
+    desktop->Release();
+    return list;
+}
+
+std::string className(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+}  // namespace
+
+ZTempFolder::ZTempFolder() {
+    static unsigned counter = 0;
+    for (;;) {
+        root = "Z:\\tmp\\vistrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        if (CreateDirectoryA(root.c_str(), nullptr)) return;
+    }
+}
+
+ZTempFolder::~ZTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(root), ignored);
+}
+
+std::string ZTempFolder::path(const std::string& below) const { return below.empty() ? root : root + "\\" + below; }
+
+std::string ZTempFolder::makeFolder(const std::string& below) const {
+    std::string made = path(below);
+    CreateDirectoryA(made.c_str(), nullptr);
+    return made;
+}
+
+TestStore::TestStore(const std::string& root, bool create) : store(root) {
+    if (create) CreateDirectoryA(root.c_str(), nullptr);
+    SetEnvironmentVariableA(RootVariable, root.c_str());
+}
+
+TestStore::~TestStore() { SetEnvironmentVariableA(RootVariable, nullptr); }
+
+StoreUser TestStore::user(const std::string& name) const {
+    StoreUser found;
+    store.findUser(name.c_str(), found);
+    return found;
+}
+
+std::vector<InstallRequest> TestStore::queue(const std::string& name) const {
+    std::vector<InstallRequest> requests;
+    store.loadQueue(user(name), requests);
+    return requests;
+}
+
+std::string TestStore::outputFolder(const std::string& name) const {
+    return store.userFolderPath(user(name)) + "\\Vistrel";
+}
+
+MessageBoxReader* MessageBoxReader::active = nullptr;
+
+MessageBoxReader::MessageBoxReader() {
+    active = this;
+    hook = SetWindowsHookExA(WH_CALLWNDPROCRET, &MessageBoxReader::afterMessage, nullptr, GetCurrentThreadId());
+    EXPECT_NE(hook, nullptr);
+}
+
+MessageBoxReader::~MessageBoxReader() {
+    if (hook) UnhookWindowsHookEx(hook);
+    active = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxReader::afterMessage(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    // Once WM_INITDIALOG is done the box holds its caption, text and icon.
+    if (code == HC_ACTION && active && call->message == WM_INITDIALOG && className(call->hwnd) == "#32770") {
+        ShownBox box;
+        box.caption = windowText(call->hwnd);
+        for (HWND child = GetWindow(call->hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (className(child) != "Static") continue;
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                box.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+            else if (box.text.empty())
+                box.text = windowText(child);
+        }
+        active->boxes.push_back(box);
+        // Taken by the box's own modal loop as soon as it runs.
+        PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+RunningProgram::RunningProgram(const char* userDataName, const char* installAideName)
+    : library(userDataName, installAideName), dialog(library) {
+    appModule.addMessageLoop(&loop);
+    window = dialog.create();
+    pump();
+}
+
+RunningProgram::~RunningProgram() {
+    if (window && IsWindow(window)) {
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        // Closing posts the quit message, which ends the program's loop: take it here.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    appModule.removeMessageLoop();
+}
+
+void RunningProgram::pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ADD_FAILURE() << "the program asked to quit";
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+std::string RunningProgram::text(int id) const { return windowText(item(id)); }
+
+std::vector<std::string> RunningProgram::comboItems(int id) const {
+    std::vector<std::string> items;
+    int count = static_cast<int>(SendMessageA(item(id), CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(item(id), CB_GETLBTEXTLEN, i, 0));
+        std::string text(static_cast<size_t>(length) + 1, '\0');
+        SendMessageA(item(id), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(length));
+        items.push_back(text);
+    }
+    return items;
+}
+
+int RunningProgram::comboSelection(int id) const {
+    return static_cast<int>(SendMessageA(item(id), CB_GETCURSEL, 0, 0));
+}
+
+void RunningProgram::chooseComboItem(int id, int index) {
+    SendMessageA(item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(item(id)));
+}
+
+void RunningProgram::click(int id) {
+    SendMessageA(item(id), BM_CLICK, 0, 0);
+    pump();
+}
+
+bool RunningProgram::openFolder(const std::string& path) {
+    IdListHolder list(parsePath(path));
+    bool selected = list && dialog.folderTree.selectIdList(list.get());
+    pump();
+    return selected;
+}
+
+std::vector<std::string> RunningProgram::rowNames() const {
+    std::vector<std::string> names;
+    HWND list = item(IDC_FILE_LIST);
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        char text[MAX_PATH] = "";
+        LVITEMA query{};
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&query));
+        names.emplace_back(text);
+    }
+    return names;
+}
+
+int RunningProgram::rowOf(const std::string& name) const {
+    std::vector<std::string> names = rowNames();
+    for (size_t row = 0; row < names.size(); ++row)
+        if (names[row] == name) return static_cast<int>(row);
+    return -1;
+}
+
+void RunningProgram::selectRow(int row) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(item(IDC_FILE_LIST), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+    pump();
+}
+
+POINT RunningProgram::rowCentre(int row) const {
+    RECT bounds{};
+    // The name: in list view a row's full bounds reach past what a click hits.
+    bounds.left = LVIR_LABEL;
+    SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    return POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+}
+
+void RunningProgram::doubleClickList(POINT at) {
+    PostMessageA(item(IDC_FILE_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    pump();
+}
+
+HTREEITEM RunningProgram::treeNode(UINT relation, HTREEITEM from) const {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(item(IDC_FOLDER_TREE), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+std::string RunningProgram::nodeName(HTREEITEM node) const {
+    char text[MAX_PATH] = "";
+    TVITEMA query{};
+    query.mask = TVIF_HANDLE | TVIF_TEXT;
+    query.hItem = node;
+    query.pszText = text;
+    query.cchTextMax = sizeof text;
+    SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+    return text;
+}
+
+bool RunningProgram::isExpanded(HTREEITEM node) const {
+    LRESULT state = SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node),
+                                 TVIS_EXPANDED);
+    return (state & TVIS_EXPANDED) != 0;
+}
+
+void RunningProgram::dragOnPicture(POINT from, POINT to) {
+    HWND picture = item(IDC_PICTURE);
+    PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    PostMessageA(picture, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+    pump();
+}
+
+DWORD runHotSyncTool(const std::string& arguments, const std::string& outputFile, std::string& output) {
+    output.clear();
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return ~0u;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process = {};
+    const std::string program = binFolder() + "\\hotsync.exe";
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(out);
+    if (!started) return ~0u;
+    DWORD status = ~0u;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::vector<uint8_t> printed = readFile(outputFile);
+    output.assign(printed.begin(), printed.end());
+    return status;
+}
+
+bool writePhotograph(const std::string& path, int width, int height) {
+    return writeFile(path, encodeJpeg(width, height, 3, photographicRgb(width, height)));
+}
+
+void ProgramTest::SetUpTestSuite() {
+    CoInitialize(nullptr);
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0x6FF};
+    InitCommonControlsEx(&controls);
+    // The dialog template and icon are linked into the test program itself.
+    appModule.init(GetModuleHandleA(nullptr));
+    shellAllocator = nullptr;
+    if (FAILED(SHGetMalloc(&shellAllocator))) shellAllocator = nullptr;
+}
+
+void ProgramTest::TearDownTestSuite() {
+    if (shellAllocator) shellAllocator->Release();
+    shellAllocator = nullptr;
+    appModule.term();
+    OleUninitialize();
+    CoUninitialize();
+}
+
+void ProgramTest::TearDown() { EXPECT_EQ(ShellItem::liveCount(), 0); }
