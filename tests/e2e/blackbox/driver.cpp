@@ -18,9 +18,7 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 #include "app/resources/resource.h"
 
 namespace {
@@ -182,6 +180,7 @@ int selectFile(HWND dialog, const std::string& name) {
     // photograph, typing the name again after the search has reset finds the right row.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (attempt > 0) Sleep(1000);
+        // Key data with a repeat count of 1, as typing gives: the search skips a zero.
         for (char c : name)
             PostMessageA(list, WM_CHAR, static_cast<unsigned char>(c), 1);
         if (waitFor(5000, selectedIsName)) {
