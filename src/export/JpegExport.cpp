@@ -26,25 +26,32 @@ void compressErrorExit(j_common_ptr cinfo) {
     longjmp(reinterpret_cast<CompressErrors*>(cinfo->err)->back, 1);
 }
 
+// The byte offset in a photograph row of each output column's source pixel, worked out
+// once per export instead of a division per pixel. Nearest neighbour, 32-bit products,
+// truncating.
+void sourceColumns(const PhotoView& view, size_t* offsets) {
+    for (int32_t j = 0; j < view.outputWidth; ++j)
+        offsets[j] = static_cast<size_t>(view.sourceLeft + j * view.sourceWidth / view.outputWidth) * 4;
+}
+
 // Output row d (0 = the top of the generated picture) from the bottom-up BGR0
-// photograph, as RGB triples. Nearest neighbour, 32-bit products, truncating.
-void sampleRow(const PhotoView& view, int32_t d, uint8_t* row) {
+// photograph, as RGB triples.
+void sampleRow(const PhotoView& view, const size_t* columns, int32_t d, uint8_t* row) {
     int32_t r = view.sourceTop + d * view.sourceHeight / view.outputHeight;
     const uint8_t* source = view.photoPixels.data() +
                             static_cast<size_t>(view.imageHeight - 1 - r) * view.imageWidth * 4;
-    for (int32_t j = 0; j < view.outputWidth; ++j) {
-        int32_t col = view.sourceLeft + j * view.sourceWidth / view.outputWidth;
-        const uint8_t* pixel = source + static_cast<size_t>(col) * 4;
-        row[3 * j] = pixel[2];
-        row[3 * j + 1] = pixel[1];
-        row[3 * j + 2] = pixel[0];
+    for (int32_t j = 0; j < view.outputWidth; ++j, row += 3) {
+        const uint8_t* pixel = source + columns[j];
+        row[0] = pixel[2];
+        row[1] = pixel[1];
+        row[2] = pixel[0];
     }
 }
 
 // The setjmp lives here, in a frame that holds no object with a destructor; after
 // the jump only the unchanged arguments are used, never a local set after setjmp.
 bool compress(jpeg_compress_struct* cinfo, CompressErrors* errors, const PhotoView* view,
-              FILE* stream, uint8_t* row) {
+              FILE* stream, const size_t* columns, uint8_t* row) {
     cinfo->err = jpeg_std_error(&errors->base);
     errors->base.error_exit = compressErrorExit;
     if (setjmp(errors->back)) {
@@ -61,7 +68,7 @@ bool compress(jpeg_compress_struct* cinfo, CompressErrors* errors, const PhotoVi
     jpeg_set_quality(cinfo, Quality, TRUE);
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
-        sampleRow(*view, static_cast<int32_t>(cinfo->next_scanline), row);
+        sampleRow(*view, columns, static_cast<int32_t>(cinfo->next_scanline), row);
         JSAMPROW rows[1] = {row};
         if (jpeg_write_scanlines(cinfo, rows, 1) != 1) {
             jpeg_destroy_compress(cinfo);
@@ -97,13 +104,15 @@ bool writeExport(const PhotoView& view, FILE* stream, const char* name, bool wri
     // One output row, made even: (outputWidth AND 1) + 3 x outputWidth bytes.
     size_t rowSize = static_cast<size_t>(view.outputWidth & 1) + 3 * static_cast<size_t>(view.outputWidth);
     uint8_t* row = static_cast<uint8_t*>(malloc(rowSize));
-    if (!row) return false;
-    bool ok = !writeHeader || writeDatabaseHeader(name, stream);
+    size_t* columns = static_cast<size_t*>(malloc(static_cast<size_t>(view.outputWidth) * sizeof(size_t)));
+    bool ok = row && columns && (!writeHeader || writeDatabaseHeader(name, stream));
     if (ok) {
+        sourceColumns(view, columns);
         jpeg_compress_struct cinfo{};
         CompressErrors errors{};
-        ok = compress(&cinfo, &errors, &view, stream, row);
+        ok = compress(&cinfo, &errors, &view, stream, columns, row);
     }
+    free(columns);
     free(row);
     return ok;
 }
