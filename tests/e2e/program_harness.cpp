@@ -1,24 +1,16 @@
 #include "program_harness.h"
-#include <objbase.h>
-#include <ole2.h>
 #include <shlobj.h>
 #include <filesystem>
 #include <system_error>
 #include "app/AppModule.h"
 #include "app/resources/resource.h"
+#include "app/Startup.h"
 #include "shell/IdList.h"
 #include "shell/ShellItem.h"
 #include "standin/StoreConfig.h"
 #include "support/TestJpeg.h"
 
 namespace {
-
-std::string binFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program(path, length);
-    return program.substr(0, program.find_last_of("\\/"));
-}
 
 std::string windowText(HWND window) {
     int length = GetWindowTextLengthA(window);
@@ -265,55 +257,13 @@ void RunningProgram::dragOnPicture(POINT from, POINT to) {
     pump();
 }
 
-DWORD runHotSyncTool(const std::string& arguments, const std::string& outputFile, std::string& output) {
-    output.clear();
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return ~0u;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    const std::string program = binFolder() + "\\hotsync.exe";
-    std::string commandLine = "\"" + program + "\" " + arguments;
-    BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(out);
-    if (!started) return ~0u;
-    DWORD status = ~0u;
-    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    std::vector<uint8_t> printed = readFile(outputFile);
-    output.assign(printed.begin(), printed.end());
-    return status;
-}
-
 bool writePhotograph(const std::string& path, int width, int height) {
     return writeFile(path, encodeJpeg(width, height, 3, photographicRgb(width, height)));
 }
 
-void ProgramTest::SetUpTestSuite() {
-    CoInitialize(nullptr);
-    OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0x6FF};
-    InitCommonControlsEx(&controls);
-    // The dialog template and icon are linked into the test program itself.
-    appModule.init(GetModuleHandleA(nullptr));
-    shellAllocator = nullptr;
-    if (FAILED(SHGetMalloc(&shellAllocator))) shellAllocator = nullptr;
-}
+// The dialog template and icon are linked into the test program itself.
+void ProgramTest::SetUpTestSuite() { startProcess(GetModuleHandleA(nullptr)); }
 
-void ProgramTest::TearDownTestSuite() {
-    if (shellAllocator) shellAllocator->Release();
-    shellAllocator = nullptr;
-    appModule.term();
-    OleUninitialize();
-    CoUninitialize();
-}
+void ProgramTest::TearDownTestSuite() { endProcess(); }
 
 void ProgramTest::TearDown() { EXPECT_EQ(ShellItem::liveCount(), 0); }

@@ -1,28 +1,10 @@
 #include "app_harness.h"
 #include <commctrl.h>
-#include <objbase.h>
-#include <ole2.h>
-#include <shlobj.h>
-#include "app/AppModule.h"
-#include "shell/IdList.h"
+#include "app/Startup.h"
 
-AppSession::AppSession() {
-    CoInitialize(nullptr);
-    OleInitialize(nullptr);
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), 0x6FF};
-    InitCommonControlsEx(&controls);
-    appModule.init(GetModuleHandleA(nullptr));
-    shellAllocator = nullptr;
-    if (FAILED(SHGetMalloc(&shellAllocator))) shellAllocator = nullptr;
-}
+AppSession::AppSession() { startProcess(GetModuleHandleA(nullptr)); }
 
-AppSession::~AppSession() {
-    if (shellAllocator) shellAllocator->Release();
-    shellAllocator = nullptr;
-    appModule.term();
-    OleUninitialize();
-    CoUninitialize();
-}
+AppSession::~AppSession() { endProcess(); }
 
 MainDialogWindow::MainDialogWindow(int users) {
     library.root = root.path();
