@@ -123,10 +123,6 @@ public:
     HWND window = nullptr;
 };
 
-// hotsync.exe beside the test program, run with arguments and its printing sent to
-// outputFile; its exit code (~0 when it could not run), and that printing in output.
-DWORD runHotSyncTool(const std::string& arguments, const std::string& outputFile, std::string& output);
-
 // A JPEG of the given size with photographic detail, written to path.
 bool writePhotograph(const std::string& path, int width, int height);
 

@@ -6,6 +6,7 @@
 #include "shell/IdList.h"
 #include "standin/StoreFiles.h"
 #include "support/TestJpeg.h"
+#include "support/ToolRun.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void expectFramedJpeg(const std::vector<uint8_t>& bytes, size_t offset, const Ph
 
 void expectSync(const TestStore& hotSync, const std::string& user, const std::string& log) {
     std::string printed;
-    EXPECT_EQ(runHotSyncTool("sync " + user, log, printed), 0u) << printed;
+    EXPECT_EQ(runBinProgram("hotsync.exe", "sync " + user, log, printed), 0u) << printed;
     EXPECT_TRUE(hotSync.queue(user).empty()) << printed;
 }
 

@@ -8,16 +8,10 @@
 #include "standin/StoreFiles.h"
 #include "standin/StoreLibrary.h"
 #include "support/TempDir.h"
+#include "support/ToolRun.h"
 #include "unit/store_support.h"
 
 namespace {
-
-std::string binFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string program(path, n);
-    return program.substr(0, program.find_last_of("\\/"));
-}
 
 class HotSyncBindingTest : public ::testing::Test {
 protected:
@@ -172,31 +166,8 @@ TEST_F(HotSyncBindingTest, TheToolDeliversAQueuedDatabaseIntoTheHandheld) {
     HotSyncBinding binding;
     ASSERT_EQ(binding.installToMemory("Ann", dir.file("Beach.pdb").c_str()), StoreOk);
 
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    const std::string outPath = dir.file("sync.txt");
-    HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(out, INVALID_HANDLE_VALUE);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    const std::string program = binFolder() + "\\hotsync.exe";
-    std::string commandLine = "\"" + program + "\" sync Ann";
-    BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(out);
-    ASSERT_TRUE(started) << GetLastError();
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD status = 99;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-
-    const std::string printed = readText(outPath);
+    std::string printed;
+    const DWORD status = runBinProgram("hotsync.exe", "sync Ann", dir.file("sync.txt"), printed);
     EXPECT_EQ(status, 0u) << printed;
     EXPECT_NE(printed.find("installed Beach.pdb in internal memory (database \"Beach\")"), std::string::npos)
         << printed;
