@@ -142,16 +142,14 @@ LRESULT BrowserWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MENUCHAR:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
-        if (contextMenuHandler && ((message != WM_DRAWITEM && message != WM_MEASUREITEM) || wParam == 0)) {
-            forwardedMenuMessages.push_back(message);
+        if (contextMenuHandler && ((message != WM_DRAWITEM && message != WM_MEASUREITEM) || wParam == 0))
             contextMenuHandler->HandleMenuMsg(message, wParam, lParam);
-        }
         break;
     case WM_ENTERIDLE:
         if (wParam == MSGF_MENU && onMenuIdle) {
             auto callback = onMenuIdle;
             onMenuIdle = nullptr;
-            callback(lastIdleMenu);
+            callback(lastIdleMenu, reinterpret_cast<HWND>(lParam));
         }
         break;
     default:
@@ -243,7 +241,7 @@ void BrowserWindow::doubleClickRow(int row) {
     SendMessageA(parent, WM_NOTIFY, listId, reinterpret_cast<LPARAM>(&activation));
 }
 
-void BrowserWindow::rightClick(int x, int y) {
-    SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(listControl),
+void BrowserWindow::rightClick(int x, int y, HWND source) {
+    SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(source ? source : listControl),
                  MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }

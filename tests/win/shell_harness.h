@@ -65,8 +65,9 @@ public:
     void selectRow(int row);
     // The notification the list sends for a double-click at a row (-1: empty space).
     void doubleClickRow(int row);
-    // Sends the message through the parent as the list would for a right-click.
-    void rightClick(int x, int y);
+    // Sends WM_CONTEXTMENU to the parent naming source (the list when null), as a
+    // right-click does.
+    void rightClick(int x, int y, HWND source = nullptr);
 
     HWND parent = nullptr;
     HWND listControl = nullptr;
@@ -77,9 +78,9 @@ public:
     PhotoView view;
     IContextMenu2* contextMenuHandler = nullptr;
     int folderSelections = 0;  // TVN_SELCHANGEDA seen
-    // Called when the context menu is up (the first WM_ENTERIDLE of a menu).
-    std::function<void(HMENU)> onMenuIdle;
-    std::vector<UINT> forwardedMenuMessages;
+    // Called once when the context menu is up (its first WM_ENTERIDLE), with the menu
+    // and the window that shows it; it must end the menu.
+    std::function<void(HMENU, HWND)> onMenuIdle;
 
 private:
     static LRESULT CALLBACK parentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
