@@ -1,45 +1,57 @@
 #pragma once
 #include <windows.h>
 #include <memory>
-#include <string>
 #include "app/MainDialog.h"
+#include "app/Startup.h"
 #include "support/RecordingLibrary.h"
 #include "support/TempDir.h"
 
-// What WinMain sets up before the dialog runs: COM, OLE, the common controls, the
-// module record with this program's instance (which carries IDD_MAIN) and the
-// shell allocator. Torn down in WinMain's order.
+// Dispatches whatever is queued for this thread.
+inline void pumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// What WinMain sets up before the dialog runs and tears down after it: COM, OLE, the
+// common controls and the module record with this program's instance, which carries IDD_MAIN.
 class AppSession {
 public:
-    AppSession();
-    ~AppSession();
+    AppSession() { startProcess(GetModuleHandleA(nullptr)); }
+    ~AppSession() { endProcess(); }
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
 };
 
-// The real main dialog, created from the real template over a recording HotSync
-// library with the given number of users (each with one card), hidden until a test
-// shows it. Destroyed without WM_CLOSE, which would post a quit message into the
-// thread's queue.
+// The real main dialog, hidden, over a recording HotSync library whose users (one card
+// each) live in a scratch root. Destroyed without WM_CLOSE, which would post a quit message.
 class MainDialogWindow {
 public:
-    explicit MainDialogWindow(int users = 0);
-    ~MainDialogWindow();
+    explicit MainDialogWindow(int users = 0) {
+        library.root = root.path();
+        for (int i = 0; i < users; ++i) {
+            std::string name = "User" + std::to_string(i + 1);
+            library.addUser(name, name, {"Card"});
+            CreateDirectoryA((root.path() + "\\" + name).c_str(), nullptr);
+        }
+        dialog = std::make_unique<MainDialog>(library);
+        window = dialog->create();
+    }
+    ~MainDialogWindow() {
+        if (window && IsWindow(window)) DestroyWindow(window);
+        dialog.reset();
+        pumpMessages();
+    }
     MainDialogWindow(const MainDialogWindow&) = delete;
     MainDialogWindow& operator=(const MainDialogWindow&) = delete;
 
     HWND item(int id) const { return GetDlgItem(window, id); }
 
-    TempDir root;  // the HotSync root, so that the output folder lands in a scratch place
+    AppSession session;
+    TempDir root;
     RecordingLibrary library;
     std::unique_ptr<MainDialog> dialog;
     HWND window = nullptr;
 };
-
-// Dispatches whatever is queued for this thread.
-void pumpMessages();
-
-// A child's window rectangle in its parent's client coordinates.
-RECT childRect(HWND child);
-// "(left, top, right, bottom)", so that rectangles compare and print as text.
-std::string describe(const RECT& r);
