@@ -3,9 +3,9 @@
 #include <shlobj.h>
 #include <vector>
 #include "shell/AttributeFilter.h"
-#include "shell/ItemInfo.h"
 #include "shell/ReflectedMessage.h"
 #include "shell/ShellItem.h"
+#include "shell_harness.h"
 
 namespace {
 
@@ -14,58 +14,36 @@ namespace {
 class RecordingFolder : public IShellFolder {
 public:
     ULONG itemAttributes = 0;
-    HRESULT attributesResult = S_OK;
-    HRESULT compareResult = S_OK;
+    HRESULT attributesResult = S_OK, compareResult = S_OK;
     std::vector<ULONG> questions;
     LONG references = 1;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IShellFolder) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override {
-        return compareResult;
-    }
-    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY, SFGAOF* inOut) override {
+    STDMETHODIMP QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+    STDMETHODIMP_(ULONG) Release() override { return --references; }
+    STDMETHODIMP GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY, SFGAOF* inOut) override {
         EXPECT_EQ(count, 1u);
         questions.push_back(*inOut);
         if (FAILED(attributesResult)) return attributesResult;
         *inOut &= itemAttributes;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override {
+    STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return compareResult; }
+    STDMETHODIMP ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override {
-        return E_NOTIMPL;
-    }
+    STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
 };
 
 const BYTE itemBytes[] = {5, 0, 'x', 'y', 'z', 0, 0};
 LPCITEMIDLIST item = reinterpret_cast<LPCITEMIDLIST>(itemBytes);
 const ULONG filterMask = 0x700F0000;  // what the filter always adds to the caller's mask
-
-TEST(AttributeFilter, NothingIsAskedWithoutOptionsOrMask) {
-    RecordingFolder folder;
-    ULONG attributes = 0;
-    EXPECT_FALSE(queryAttributes(0, &folder, item, attributes));
-    EXPECT_TRUE(folder.questions.empty());
-}
 
 TEST(AttributeFilter, RemovableIsAskedFirstAndSparesTheReadOnlyQuestion) {
     struct Case {
@@ -86,14 +64,15 @@ TEST(AttributeFilter, RemovableIsAskedFirstAndSparesTheReadOnlyQuestion) {
         EXPECT_EQ(folder.questions[1], c.secondQuestion) << c.name;
         EXPECT_EQ(attributes, c.secondQuestion & c.itemAttributes) << c.name;
     }
+    RecordingFolder folder;
+    ULONG attributes = 0;
+    EXPECT_FALSE(queryAttributes(0, &folder, item, attributes));
+    EXPECT_TRUE(folder.questions.empty()) << "nothing is asked without options or mask";
 }
 
 TEST(AttributeFilter, EachOptionLeavesOutItsItems) {
-    const ULONG file = SFGAO_FILESYSTEM;
-    const ULONG folderItem = SFGAO_FOLDER | SFGAO_FILESYSTEM;
-    const ULONG readOnlyFile = SFGAO_READONLY | SFGAO_FILESYSTEM;
-    const ULONG virtualFolder = SFGAO_FOLDER;
-    const ULONG ancestor = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+    const ULONG file = SFGAO_FILESYSTEM, folderItem = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+    const ULONG readOnlyFile = SFGAO_READONLY | SFGAO_FILESYSTEM, ancestor = SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
     struct Case {
         uint32_t options;
         ULONG itemAttributes;
@@ -102,7 +81,7 @@ TEST(AttributeFilter, EachOptionLeavesOutItsItems) {
         {BrowseExcludeFolders, folderItem, true},    {BrowseExcludeFolders, file, false},
         {BrowseExcludeFiles, file, true},            {BrowseExcludeFiles, folderItem, false},
         {BrowseExcludeReadOnly, readOnlyFile, true}, {BrowseExcludeReadOnly, file, false},
-        {BrowseFileSystemOnly, virtualFolder, true}, {BrowseFileSystemOnly, ancestor, false},
+        {BrowseFileSystemOnly, SFGAO_FOLDER, true},  {BrowseFileSystemOnly, ancestor, false},
         {BrowseFileSystemOnly, file, false},         {BrowseIncludeHidden, SFGAO_HIDDEN, false},
         {BrowseExcludeReadOnly, readOnlyFile | SFGAO_REMOVABLE, false},
     };
@@ -135,64 +114,44 @@ TEST(AttributeFilter, HiddenItemsAreEnumeratedOnlyWhenAskedFor) {
     EXPECT_EQ(enumerationFlags(BrowseExcludeFiles | BrowseExcludeFolders, SHCONTF_FOLDERS), 0x20u);
 }
 
-TEST(ItemDisplay, OverlayOneForSharedTwoForLinksThreeForBoth) {
-    EXPECT_EQ(overlayStateOf(0), 0u);
-    EXPECT_EQ(overlayStateOf(SFGAO_SHARE), 0x100u);
-    EXPECT_EQ(overlayStateOf(SFGAO_LINK), 0x200u);
-    EXPECT_EQ(overlayStateOf(SFGAO_LINK | SFGAO_SHARE | SFGAO_READONLY | SFGAO_HIDDEN), 0x300u);
-}
-
 TEST(ItemOrder, TheFolderOrdersByTheLowSixteenBitsAndAFailureIsEqual) {
-    struct Case {
-        HRESULT result;
-        int order;
-    } cases[] = {
-        {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0), 0},
-        {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1), 1},
-        {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0xFFFF), -1},
-        {MAKE_HRESULT(SEVERITY_SUCCESS, 0x22, 0x8000), -32768},
-        {E_INVALIDARG, 0},
-        {static_cast<HRESULT>(0x80000001), 0},
+    const std::pair<HRESULT, int> cases[] = {
+        {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0), 0},          {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1), 1},
+        {MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0xFFFF), -1},    {MAKE_HRESULT(SEVERITY_SUCCESS, 0x22, 0x8000), -32768},
+        {E_INVALIDARG, 0},                                  {static_cast<HRESULT>(0x80000001), 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [result, order] : cases) {
         RecordingFolder folder;
-        folder.compareResult = c.result;
-        EXPECT_EQ(compareRelativeLists(&folder, item, item), c.order) << std::hex << c.result;
+        folder.compareResult = result;
+        EXPECT_EQ(compareRelativeLists(&folder, item, item), order) << std::hex << result;
     }
 }
 
 TEST(ReflectedMessages, TheDialogsReflectedSetAndNothingBeside) {
-    const UINT reflected[] = {0x202B, 0x202F, 0x2039, 0x204E, 0x2111, 0x2114, 0x2115, 0x2132, 0x2138, 0x2210};
-    const UINT other[] = {0x2000, 0x202A, 0x2030, 0x2038, 0x203A, 0x204D, 0x204F, 0x2110, 0x2113,
-                          0x2116, 0x2131, 0x2139, 0x220F, 0x2211, WM_NOTIFY, WM_USER};
-    for (UINT message : reflected) EXPECT_TRUE(isReflectedMessage(message)) << std::hex << message;
-    for (UINT message : other) EXPECT_FALSE(isReflectedMessage(message)) << std::hex << message;
+    for (UINT message : {0x202B, 0x202F, 0x2039, 0x204E, 0x2111, 0x2114, 0x2115, 0x2132, 0x2138, 0x2210})
+        EXPECT_TRUE(isReflectedMessage(message)) << std::hex << message;
+    for (UINT message : {0x2000, 0x202A, 0x2030, 0x2038, 0x203A, 0x204D, 0x204F, 0x2110, 0x2113, 0x2116, 0x2131,
+                         0x2139, 0x220F, 0x2211, WM_NOTIFY, WM_USER})
+        EXPECT_FALSE(isReflectedMessage(message)) << std::hex << message;
 }
 
-TEST(ShellItemRecord, HoldsOneFolderReferenceForItsLifetime) {
+TEST(ShellItemRecord, HoldsOneFolderReferenceForItsLifetimeAndNoneWhenNotMade) {
     RecordingFolder folder;
-    const BYTE parentBytes[] = {4, 0, 'p', 'q', 0, 0};
-    IMalloc* allocator = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHGetMalloc(&allocator)));
-    shellAllocator = allocator;
-    int before = ShellItem::liveCount();
-    ShellItem* record =
-        ShellItem::create(&folder, reinterpret_cast<LPCITEMIDLIST>(parentBytes), item, SFGAO_LINK);
-    ASSERT_TRUE(record);
+    TrackingAllocator allocator;
+    shellAllocator = &allocator;
+    const int before = ShellItem::liveCount();
+    ShellItem* record = ShellItem::create(&folder, item, item, 0);
     EXPECT_EQ(folder.references, 2);
-    EXPECT_EQ(ShellItem::liveCount(), before + 1);
-    EXPECT_EQ(idListSize(record->absoluteIdList.get()), 4u + 5u + 2u);
-    EXPECT_EQ(idListCount(record->relativeIdList.get()), 1u);
     delete record;
     EXPECT_EQ(folder.references, 1);
-    EXPECT_EQ(ShellItem::liveCount(), before);
+    EXPECT_TRUE(allocator.live.empty());
+    EXPECT_EQ(allocator.foreignFrees, 0);
 
     // Without an allocator the record cannot be made whole: none is made, nothing held.
     shellAllocator = nullptr;
-    EXPECT_EQ(ShellItem::create(&folder, reinterpret_cast<LPCITEMIDLIST>(parentBytes), item, 0), nullptr);
+    EXPECT_EQ(ShellItem::create(&folder, item, item, 0), nullptr);
     EXPECT_EQ(folder.references, 1);
     EXPECT_EQ(ShellItem::liveCount(), before);
-    allocator->Release();
 }
 
 }  // namespace

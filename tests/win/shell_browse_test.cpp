@@ -6,128 +6,58 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <algorithm>
-#include <map>
 #include <memory>
-#include <string>
-#include <vector>
 #include "shell/ComRef.h"
 #include "shell/ContextMenu.h"
-#include "shell/IdList.h"
-#include "shell/ShellItem.h"
+#include "shell/ShellFolder.h"
 #include "shell_harness.h"
 #include "support/TestJpeg.h"
 
 namespace {
 
-// The shell's allocator, wrapped so that every list our code allocates is accounted
-// for. Lists the shell made (enumerated items, parsed paths) are freed through it too
-// and go straight to the real allocator.
-class TrackingAllocator : public IMalloc {
-public:
-    explicit TrackingAllocator(IMalloc* real) : real(real) {}
-    std::map<void*, SIZE_T> live;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    void* STDMETHODCALLTYPE Alloc(SIZE_T size) override {
-        void* block = real->Alloc(size);
-        if (block) live[block] = size;
-        return block;
-    }
-    void* STDMETHODCALLTYPE Realloc(void*, SIZE_T) override { return nullptr; }
-    void STDMETHODCALLTYPE Free(void* block) override {
-        live.erase(block);
-        real->Free(block);
-    }
-    SIZE_T STDMETHODCALLTYPE GetSize(void* block) override { return real->GetSize(block); }
-    int STDMETHODCALLTYPE DidAlloc(void* block) override { return real->DidAlloc(block); }
-    void STDMETHODCALLTYPE HeapMinimize() override { real->HeapMinimize(); }
-
-private:
-    IMalloc* real;
-};
-
-std::vector<BYTE> bytesOf(LPCITEMIDLIST list) {
-    const BYTE* start = reinterpret_cast<const BYTE*>(list);
-    return std::vector<BYTE>(start, start + idListSize(list));
-}
-
-std::vector<BYTE> joined(LPCITEMIDLIST head, LPCITEMIDLIST tail) {
-    std::vector<BYTE> bytes = bytesOf(head);
-    bytes.resize(bytes.size() - 2);
-    std::vector<BYTE> rest = bytesOf(tail);
-    bytes.insert(bytes.end(), rest.begin(), rest.end());
-    return bytes;
-}
-
 using Names = std::vector<std::string>;
 
-// One browser window per test. When it is gone, no ShellItem and no list our code
-// allocated may be left.
+// One browser window per test. When it is gone, no ShellItem may be left or have died
+// twice, and every list our code allocated must be freed.
 class ShellBrowse : public ::testing::Test {
 protected:
-    ShellSession session;
+    AppSession session;
     ZFolder dir;
-    IMalloc* realAllocator = nullptr;
-    std::unique_ptr<TrackingAllocator> tracking;
-    int recordsBefore = 0;
-    std::unique_ptr<BrowserWindow> browser;
+    IMalloc* realAllocator = shellAllocator;
+    TrackingAllocator tracking;
+    int recordsBefore = ShellItem::liveCount();
+    std::unique_ptr<BrowserWindow> b;
 
     void SetUp() override {
-        realAllocator = shellAllocator;
-        tracking = std::make_unique<TrackingAllocator>(realAllocator);
-        shellAllocator = tracking.get();
-        recordsBefore = ShellItem::liveCount();
-        browser = std::make_unique<BrowserWindow>();
+        tracking.freeForeign = true;  // lists the shell made are freed through it too
+        shellAllocator = &tracking;
+        b = std::make_unique<BrowserWindow>();
     }
     void TearDown() override {
-        browser.reset();
+        b.reset();
         EXPECT_EQ(ShellItem::liveCount(), recordsBefore) << "records leaked or destroyed twice";
-        EXPECT_TRUE(tracking->live.empty()) << tracking->live.size() << " lists not freed";
+        EXPECT_TRUE(tracking.live.empty()) << tracking.live.size() << " lists not freed";
         shellAllocator = realAllocator;
     }
 
-    BrowserWindow& b() { return *browser; }
     int records() const { return ShellItem::liveCount() - recordsBefore; }
-    int rowCount() const { return static_cast<int>(SendMessageA(browser->listControl, LVM_GETITEMCOUNT, 0, 0)); }
-
-    const ShellItem* rowRecord(int row) const {
-        LVITEMA query{};
-        query.mask = LVIF_PARAM;
-        query.iItem = row;
-        if (!SendMessageA(browser->listControl, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
-        return shellItemFrom(query.lParam);
-    }
-    TVITEMA node(HTREEITEM handle, UINT mask) const {
-        TVITEMA item{};
-        item.mask = TVIF_HANDLE | mask;
-        item.hItem = handle;
-        SendMessageA(browser->treeControl, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        return item;
-    }
-    HTREEITEM firstChild(HTREEITEM parent) const {
-        return reinterpret_cast<HTREEITEM>(
-            SendMessageA(browser->treeControl, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
-    }
-    void expand(HTREEITEM handle) {
-        SendMessageA(browser->treeControl, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(handle));
+    int rowCount() const { return static_cast<int>(b->rowNames().size()); }
+    HTREEITEM firstChild(HTREEITEM node) const { return b->treeNext(node, TVGN_CHILD); }
+    void expand(HTREEITEM node) {
+        SendMessageA(b->treeControl, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node));
     }
     // The tree rooted at the desktop, walked down to a folder below dir (dir itself for
     // ""); the node of that folder, selected.
     HTREEITEM openInTree(const std::string& below = "") {
-        EXPECT_TRUE(browser->tree.setRoot(CSIDL_DESKTOP));
+        EXPECT_TRUE(b->tree.setRoot(CSIDL_DESKTOP));
         IdListHolder list(parsePath(dir.path(below)));
-        EXPECT_TRUE(browser->tree.selectIdList(list.get())) << dir.path(below);
-        return browser->selectedNode();
+        EXPECT_TRUE(b->tree.selectIdList(list.get())) << dir.path(below);
+        return b->treeNext(nullptr, TVGN_CARET);
     }
     bool showPath(const std::string& path) {
         IdListHolder list(parsePath(path));
         EXPECT_TRUE(list) << path;
-        return browser->list.showFolder(list.get());
+        return b->list.showFolder(list.get());
     }
 };
 
@@ -141,96 +71,71 @@ TEST_F(ShellBrowse, ListShowsVisibleItemsInTheFoldersOrderEachWithItsOwnLists) {
     ASSERT_TRUE(GetFileAttributesA(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN) << "the file system keeps the attribute";
 
     IdListHolder folderList(parsePath(dir.path()));
-    ASSERT_TRUE(b().list.showFolder(folderList.get()));
+    ASSERT_TRUE(b->list.showFolder(folderList.get()));
     // Wine's shell orders sub-folders first, then by name without regard to case.
-    EXPECT_EQ(b().rowNames(), (Names{"alpha", "Delta", "echo", "Bravo.txt", "charlie.txt", "foxtrot.jpg"}));
+    EXPECT_EQ(b->rowNames(), (Names{"alpha", "Delta", "echo", "Bravo.txt", "charlie.txt", "foxtrot.jpg"}));
     ASSERT_EQ(records(), rowCount());
     for (int row = 0; row < rowCount(); ++row) {
-        const ShellItem* record = rowRecord(row);
+        const ShellItem* record = b->rowRecord(row);
         ASSERT_TRUE(record && record->parentFolder) << row;
+        std::vector<BYTE> expected = bytesOf(folderList.get()), relative = bytesOf(record->relativeIdList.get());
+        expected.resize(expected.size() - 2);
+        expected.insert(expected.end(), relative.begin(), relative.end());
         EXPECT_EQ(idListCount(record->relativeIdList.get()), 1u) << row;
-        EXPECT_EQ(bytesOf(record->absoluteIdList.get()), joined(folderList.get(), record->relativeIdList.get()))
-            << row;
+        EXPECT_EQ(bytesOf(record->absoluteIdList.get()), expected) << row;
     }
 }
 
-TEST_F(ShellBrowse, DesktopRowsAreTheirOwnAbsoluteLists) {
-    LPITEMIDLIST desktopRaw = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktopRaw)));
-    IdListHolder desktop(desktopRaw);
-    ASSERT_TRUE(b().list.showFolder(desktop.get()));
-    ASSERT_GT(rowCount(), 0);
-    for (int row = 0; row < rowCount(); ++row) {
-        const ShellItem* record = rowRecord(row);
-        ASSERT_TRUE(record) << row;
-        EXPECT_EQ(idListCount(record->absoluteIdList.get()), 1u) << row;
-        EXPECT_EQ(bytesOf(record->absoluteIdList.get()), bytesOf(record->relativeIdList.get())) << row;
-    }
-}
-
-TEST_F(ShellBrowse, EmptyAndUnenumerableFoldersGiveNoRowsAndFreeTheOldOnes) {
+// An empty or unenumerable folder replaces the rows by none, freeing the old records and
+// their folder; an unreachable one fails before it touches the rows.
+TEST_F(ShellBrowse, ShowingAFolderReplacesTheRowsOnlyWhenItCanBeReached) {
     dir.makeFile("a.txt");
     dir.makeFile("b.txt");
-    std::string empty = dir.makeFolder("empty");
     std::string removed = dir.makeFolder("removed");
-    IdListHolder emptyList(parsePath(empty));
-    IdListHolder removedList(parsePath(removed));
+    IdListHolder emptyList(parsePath(dir.makeFolder("empty"))), removedList(parsePath(removed));
+    IdListHolder fileList(parsePath(dir.path("a.txt")));
     ASSERT_TRUE(RemoveDirectoryA(removed.c_str()));
-    struct Case {
+    const struct {
         const char* name;
         LPCITEMIDLIST list;
-    } cases[] = {{"empty folder", emptyList.get()}, {"folder removed after its list was made", removedList.get()}};
-
-    for (const Case& c : cases) {
+        bool shown;
+    } cases[] = {{"empty folder", emptyList.get(), true},
+                 {"folder removed after its list was made", removedList.get(), true},
+                 {"a file", fileList.get(), false},
+                 {"no list", nullptr, false}};
+    for (const auto& c : cases) {
         ASSERT_TRUE(showPath(dir.path())) << c.name;
-        ASSERT_EQ(rowCount(), 3) << c.name;
+        const Names before = b->rowNames();
         ASSERT_EQ(records(), 3) << c.name;
         // With a reference of our own, the folder the rows share must end with ours alone.
-        IShellFolder* shared = rowRecord(0)->parentFolder;
+        IShellFolder* shared = b->rowRecord(0)->parentFolder;
         shared->AddRef();
-        EXPECT_TRUE(b().list.showFolder(c.list)) << c.name;
-        EXPECT_EQ(rowCount(), 0) << c.name;
-        EXPECT_EQ(records(), 0) << c.name << ": the old rows' records are freed";
-        EXPECT_EQ(shared->Release(), 0u) << c.name << ": a reference to the old folder is left";
-    }
-}
-
-TEST_F(ShellBrowse, UnreachableFolderFailsAndKeepsThePreviousRows) {
-    std::string file = dir.makeFile("plain.txt");
-    dir.makeFolder("sub");
-    IdListHolder fileList(parsePath(file));
-    ASSERT_TRUE(showPath(dir.path()));
-    const Names before = b().rowNames();
-    for (LPCITEMIDLIST unreachable : {static_cast<LPCITEMIDLIST>(fileList.get()), LPCITEMIDLIST{}}) {
-        EXPECT_FALSE(b().list.showFolder(unreachable)) << (unreachable ? "a file" : "no list");
-        EXPECT_EQ(b().rowNames(), before);
-        EXPECT_EQ(records(), 2);
+        EXPECT_EQ(b->list.showFolder(c.list), c.shown) << c.name;
+        EXPECT_EQ(b->rowNames(), c.shown ? Names{} : before) << c.name;
+        EXPECT_EQ(records(), c.shown ? 0 : 3) << c.name << ": the old rows' records are freed";
+        EXPECT_EQ(shared->Release() == 0, c.shown) << c.name << ": the old folder goes with the old rows only";
     }
 }
 
 // ---- The folder tree ----
 
 TEST_F(ShellBrowse, RootIsTheDesktopAloneSelectedAndExpandedAndTheListShowsIt) {
-    ASSERT_TRUE(b().tree.setRoot(CSIDL_DESKTOP));
-    HTREEITEM root = b().root();
+    ASSERT_TRUE(b->tree.setRoot(CSIDL_DESKTOP));
+    HTREEITEM root = b->treeNext(nullptr, TVGN_ROOT);
     ASSERT_TRUE(root);
-    EXPECT_EQ(SendMessageA(b().treeControl, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(root)), 0)
-        << "one top-level node";
-    EXPECT_EQ(b().selectedNode(), root);
-    EXPECT_TRUE(b().isExpanded(root));
-    const ShellItem* record = shellItemFrom(node(root, TVIF_PARAM).lParam);
+    EXPECT_EQ(b->treeNext(root, TVGN_NEXT), nullptr) << "one top-level node";
+    EXPECT_EQ(b->treeNext(nullptr, TVGN_CARET), root);
+    EXPECT_TRUE(b->isExpanded(root));
+    const ShellItem* record = b->nodeRecord(root);
     ASSERT_TRUE(record);
-    EXPECT_EQ(idListCount(record->absoluteIdList.get()), 0u);
-    EXPECT_TRUE(record->absoluteIdList) << "the desktop's list is the empty list, not none";
+    EXPECT_EQ(bytesOf(record->absoluteIdList.get()), makeList({})) << "the desktop's list is the empty list";
     EXPECT_FALSE(record->relativeIdList);
-
     // The desktop's folders are in the tree and among the list's rows.
-    const Names folders = b().childNames(root);
+    const Names folders = b->childNames(root), rows = b->rowNames();
     ASSERT_FALSE(folders.empty());
-    const Names rows = b().rowNames();
     for (const std::string& folder : folders)
         EXPECT_NE(std::find(rows.begin(), rows.end(), folder), rows.end()) << folder;
-    EXPECT_EQ(b().folderSelections, 1);
+    EXPECT_EQ(b->folderSelections, 1);
 }
 
 TEST_F(ShellBrowse, ExpandingShowsSubFoldersOnlySortedEachWithAButtonBeforeItsOwnExpansion) {
@@ -240,25 +145,21 @@ TEST_F(ShellBrowse, ExpandingShowsSubFoldersOnlySortedEachWithAButtonBeforeItsOw
         dir.makeFolder(folder);
     dir.makeFile("bravo.txt");
     HTREEITEM top = openInTree();
-    ASSERT_EQ(b().nodeName(top), leafName(dir.path()));
     EXPECT_EQ(firstChild(top), nullptr) << "nothing is enumerated before the node opens";
     expand(top);
-    EXPECT_EQ(b().childNames(top), (Names{"_under", "alpha", "charlie", "Delta"}));
-    HTREEITEM alpha = b().childNamed(top, "alpha");
-    EXPECT_EQ(node(alpha, TVIF_CHILDREN).cChildren, 1);
+    EXPECT_EQ(b->childNames(top), (Names{"_under", "alpha", "charlie", "Delta"}));
+    HTREEITEM alpha = b->childNamed(top, "alpha");
+    EXPECT_EQ(b->nodeItem(alpha, TVIF_CHILDREN).cChildren, 1);
     EXPECT_EQ(firstChild(alpha), nullptr);
 }
 
 TEST_F(ShellBrowse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks) {
-    // Wine gives every file-system folder SFGAO_HASSUBFOLDER, so a real folder without
-    // one is not to be had: the attributes are given here instead.
+    // Wine gives every file-system folder SFGAO_HASSUBFOLDER, so the attributes are given.
     dir.makeFolder("item");
     IdListHolder parentList(parsePath(dir.path()));
     IdListHolder itemList(parsePath(dir.path("item")));
-    ComRef<IShellFolder> desktop;
-    ASSERT_TRUE(SUCCEEDED(SHGetDesktopFolder(desktop.put())));
-    ComRef<IShellFolder> parent;
-    ASSERT_TRUE(SUCCEEDED(desktop->BindToObject(parentList.get(), nullptr, IID_IShellFolder, parent.putVoid())));
+    ComRef<IShellFolder> parent(folderOf(parentList.get()));
+    ASSERT_TRUE(parent);
     LPCITEMIDLIST relative = reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(itemList.get()) +
                                                              idListSize(parentList.get()) - 2);
     struct Case {
@@ -267,110 +168,81 @@ TEST_F(ShellBrowse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAnd
         UINT overlay;
     } cases[] = {
         {0, 0, 0},
-        {SFGAO_HASSUBFOLDER, 1, 0},
-        {SFGAO_SHARE, 0, INDEXTOOVERLAYMASK(1)},
-        {SFGAO_LINK | SFGAO_HASSUBFOLDER, 1, INDEXTOOVERLAYMASK(2)},
-        {SFGAO_LINK | SFGAO_SHARE, 0, INDEXTOOVERLAYMASK(3)},
+        {SFGAO_SHARE | SFGAO_HASSUBFOLDER, 1, INDEXTOOVERLAYMASK(1)},
+        {SFGAO_LINK, 0, INDEXTOOVERLAYMASK(2)},
+        {SFGAO_LINK | SFGAO_SHARE | SFGAO_READONLY | SFGAO_HIDDEN, 0, INDEXTOOVERLAYMASK(3)},
     };
     for (const Case& c : cases) {
-        HTREEITEM inserted = b().tree.insertNode(parent.get(), parentList.get(), relative, c.attributes, TVI_ROOT);
+        HTREEITEM inserted = b->tree.insertNode(parent.get(), parentList.get(), relative, c.attributes, TVI_ROOT);
         ASSERT_TRUE(inserted) << std::hex << c.attributes;
-        TVITEMA item = node(inserted, TVIF_CHILDREN | TVIF_STATE);
+        TVITEMA item = b->nodeItem(inserted, TVIF_CHILDREN | TVIF_STATE);
         EXPECT_EQ(item.cChildren, c.children) << std::hex << c.attributes;
         EXPECT_EQ(item.state & TVIS_OVERLAYMASK, c.overlay) << std::hex << c.attributes;
     }
-    EXPECT_EQ(records(), 5);
+    EXPECT_EQ(records(), 4);
 }
 
 TEST_F(ShellBrowse, CollapseFreesTheChildrenAndTheNextExpansionEnumeratesAfresh) {
     dir.makeFolder("one");
+    dir.makeFolder("one\\below");
     HTREEITEM top = openInTree();
     expand(top);
-    ASSERT_EQ(b().childNames(top), Names{"one"});
+    ASSERT_EQ(b->childNames(top), Names{"one"});
     const int expanded = records();
-    IShellFolder* shared = shellItemFrom(node(firstChild(top), TVIF_PARAM).lParam)->parentFolder;
+    IShellFolder* shared = b->nodeRecord(firstChild(top))->parentFolder;
     shared->AddRef();
 
     // The user's collapse (the control reports it; a collapse by program is not).
-    SendMessageA(b().treeControl, WM_KEYDOWN, VK_LEFT, 0);
+    SendMessageA(b->treeControl, WM_KEYDOWN, VK_LEFT, 0);
     EXPECT_EQ(shared->Release(), 0u) << "a reference to the enumerated folder is left";
-    EXPECT_FALSE(b().isExpanded(top));
+    EXPECT_FALSE(b->isExpanded(top));
     EXPECT_EQ(firstChild(top), nullptr);
     EXPECT_EQ(records(), expanded - 1);
-    EXPECT_EQ(node(top, TVIF_CHILDREN).cChildren, 1) << "the node keeps its button";
+    EXPECT_EQ(b->nodeItem(top, TVIF_CHILDREN).cChildren, 1) << "the node keeps its button";
 
     dir.makeFolder("two");
     expand(top);
-    EXPECT_EQ(b().childNames(top), (Names{"one", "two"}));
+    EXPECT_EQ(b->childNames(top), (Names{"one", "two"}));
+    EXPECT_EQ(records(), expanded + 1);
+
+    // A folder gone since its node was made cannot be enumerated: no children.
+    ASSERT_TRUE(RemoveDirectoryA(dir.path("one\\below").c_str()) && RemoveDirectoryA(dir.path("one").c_str()));
+    expand(b->childNamed(top, "one"));
+    EXPECT_EQ(firstChild(b->childNamed(top, "one")), nullptr);
     EXPECT_EQ(records(), expanded + 1);
 }
 
-TEST_F(ShellBrowse, FolderThatCannotBeEnumeratedGetsNoChildren) {
-    std::string gone = dir.makeFolder("gone");
-    dir.makeFolder("gone\\below");
-    HTREEITEM top = openInTree();
-    expand(top);
-    HTREEITEM goneNode = b().childNamed(top, "gone");
-    ASSERT_TRUE(goneNode);
-    ASSERT_TRUE(RemoveDirectoryA((gone + "\\below").c_str()) && RemoveDirectoryA(gone.c_str()));
-    const int before = records();
-    expand(goneNode);
-    EXPECT_EQ(firstChild(goneNode), nullptr);
-    EXPECT_EQ(records(), before);
-}
-
-TEST_F(ShellBrowse, SelectingANodeByProgramListsItsFolder) {
-    dir.makeFolder("sub");
-    dir.makeFile("sub\\inside.txt");
-    HTREEITEM top = openInTree();
-    expand(top);
-    const int selections = b().folderSelections;
-    SendMessageA(b().treeControl, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b().childNamed(top, "sub")));
-    EXPECT_EQ(b().folderSelections, selections + 1);
-    EXPECT_EQ(b().rowNames(), Names{"inside.txt"});
-}
-
 TEST_F(ShellBrowse, SelectIdListWalksDownExpandingTheAncestorsOnly) {
-    dir.makeFolder("one");
-    dir.makeFolder("one\\two");
-    dir.makeFolder("one\\two\\three");
+    for (const char* folder : {"one", "one\\two", "one\\two\\three"}) dir.makeFolder(folder);
     dir.makeFile("one\\two\\leaf.txt");
     HTREEITEM two = openInTree("one\\two");
-    ASSERT_EQ(b().nodeName(two), "two");
-    HTREEITEM one = reinterpret_cast<HTREEITEM>(
-        SendMessageA(b().treeControl, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(two)));
-    HTREEITEM top = reinterpret_cast<HTREEITEM>(
-        SendMessageA(b().treeControl, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(one)));
-    EXPECT_EQ(b().nodeName(one), "one");
-    EXPECT_EQ(b().nodeName(top), leafName(dir.path()));
-    EXPECT_TRUE(b().isExpanded(one));
-    EXPECT_TRUE(b().isExpanded(top));
-    EXPECT_FALSE(b().isExpanded(two));
+    HTREEITEM one = b->treeNext(two, TVGN_PARENT), top = b->treeNext(one, TVGN_PARENT);
+    EXPECT_EQ(b->nodeName(two), "two");
+    EXPECT_EQ(b->nodeName(one), "one");
+    EXPECT_EQ(b->nodeName(top), dir.path().substr(dir.path().rfind('\\') + 1));
+    EXPECT_TRUE(b->isExpanded(one) && b->isExpanded(top));
+    EXPECT_FALSE(b->isExpanded(two));
     EXPECT_EQ(firstChild(two), nullptr);
-    EXPECT_EQ(b().rowNames(), (Names{"three", "leaf.txt"}));
+    EXPECT_EQ(b->rowNames(), (Names{"three", "leaf.txt"}));
 
     // A file has no node: the walk fails and the selection stays.
-    const int selections = b().folderSelections;
+    const int selections = b->folderSelections;
     IdListHolder file(parsePath(dir.path("one\\two\\leaf.txt")));
-    EXPECT_FALSE(b().tree.selectIdList(file.get()));
-    EXPECT_EQ(b().selectedNode(), two);
-    EXPECT_EQ(b().folderSelections, selections);
+    EXPECT_FALSE(b->tree.selectIdList(file.get()));
+    EXPECT_EQ(b->treeNext(nullptr, TVGN_CARET), two);
+    EXPECT_EQ(b->folderSelections, selections);
 
-    // The empty list names the desktop: the root.
-    LPITEMIDLIST desktopRaw = nullptr;
-    ASSERT_TRUE(SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &desktopRaw)));
-    IdListHolder desktop(desktopRaw);
-    EXPECT_TRUE(b().tree.selectIdList(desktop.get()));
-    EXPECT_EQ(b().selectedNode(), b().root());
-    EXPECT_NE(b().rowOf(b().childNames(b().root()).front()), -1) << "the list shows the desktop again";
+    // The empty list names the desktop: the root, whose folders the list shows again.
+    EXPECT_TRUE(b->tree.selectIdList(asList(makeList({}))));
+    EXPECT_EQ(b->treeNext(nullptr, TVGN_CARET), b->treeNext(nullptr, TVGN_ROOT));
+    EXPECT_NE(b->rowOf(b->nodeName(firstChild(b->treeNext(nullptr, TVGN_ROOT)))), -1);
 }
 
 TEST_F(ShellBrowse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     dir.makeFolder("abcdefgh");
     HTREEITEM selected = openInTree("abcdefgh");
-    const ShellItem* record = shellItemFrom(node(selected, TVIF_PARAM).lParam);
+    const ShellItem* record = b->nodeRecord(selected);
     ASSERT_TRUE(record);
-
     auto iconOf = [&](UINT flags) {
         SHFILEINFOA info{};
         info.iIcon = -1;
@@ -382,63 +254,50 @@ TEST_F(ShellBrowse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     const int image = iconOf(SHGFI_LINKOVERLAY), openImage = iconOf(SHGFI_OPENICON);
     ASSERT_NE(iconOf(0), openImage) << "a folder's open icon differs from its plain one";
     ASSERT_NE(image, openImage);
-    TVITEMA shown = node(selected, TVIF_IMAGE | TVIF_SELECTEDIMAGE);
+    TVITEMA shown = b->nodeItem(selected, TVIF_IMAGE | TVIF_SELECTEDIMAGE);
     EXPECT_EQ(shown.iImage, image);
     EXPECT_EQ(shown.iSelectedImage, openImage);
 
-    // The requests the controls send, with buffers of several capacities; the byte
-    // after the capacity must stay untouched.
-    struct Case {
-        int capacity;
-        const char* text;
-    } cases[] = {{1, ""}, {4, "abc"}, {9, "abcdefgh"}, {MAX_PATH, "abcdefgh"}};
-    const int rowOfItem = 0;
+    // The requests the controls send; the byte after the capacity must stay untouched.
     ASSERT_TRUE(showPath(dir.path()));
-    for (const Case& c : cases) {
-        std::vector<char> buffer(c.capacity + 1, '#');
+    const std::pair<int, const char*> cases[] = {{1, ""}, {4, "abc"}, {9, "abcdefgh"}};
+    for (auto [capacity, text] : cases) {
+        std::vector<char> treeBuffer(capacity + 1, '#'), listBuffer(capacity + 1, '#');
         NMTVDISPINFOA treeRequest{};
-        treeRequest.hdr = {b().treeControl, 1001, static_cast<UINT>(TVN_GETDISPINFOA)};
+        treeRequest.hdr = {b->treeControl, 1001, static_cast<UINT>(TVN_GETDISPINFOA)};
         treeRequest.item.mask = TVIF_TEXT;
-        treeRequest.item.hItem = selected;
         treeRequest.item.lParam = reinterpret_cast<LPARAM>(record);
-        treeRequest.item.pszText = buffer.data();
-        treeRequest.item.cchTextMax = c.capacity;
-        SendMessageA(b().treeControl, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&treeRequest));
-        EXPECT_STREQ(buffer.data(), c.text) << "tree, capacity " << c.capacity;
-        EXPECT_EQ(buffer.back(), '#') << "tree, capacity " << c.capacity;
-
-        std::fill(buffer.begin(), buffer.end(), '#');
+        treeRequest.item.pszText = treeBuffer.data();
+        treeRequest.item.cchTextMax = capacity;
+        SendMessageA(b->treeControl, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&treeRequest));
         NMLVDISPINFOA listRequest{};
-        listRequest.hdr = {b().listControl, 1008, static_cast<UINT>(LVN_GETDISPINFOA)};
+        listRequest.hdr = {b->listControl, 1008, static_cast<UINT>(LVN_GETDISPINFOA)};
         listRequest.item.mask = LVIF_TEXT;
-        listRequest.item.iItem = rowOfItem;
-        listRequest.item.lParam = reinterpret_cast<LPARAM>(rowRecord(rowOfItem));
-        listRequest.item.pszText = buffer.data();
-        listRequest.item.cchTextMax = c.capacity;
-        SendMessageA(b().listControl, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&listRequest));
-        EXPECT_STREQ(buffer.data(), c.text) << "list, capacity " << c.capacity;
-        EXPECT_EQ(buffer.back(), '#') << "list, capacity " << c.capacity;
+        listRequest.item.lParam = reinterpret_cast<LPARAM>(b->rowRecord(0));
+        listRequest.item.pszText = listBuffer.data();
+        listRequest.item.cchTextMax = capacity;
+        SendMessageA(b->listControl, OCM_NOTIFY, 0, reinterpret_cast<LPARAM>(&listRequest));
+        for (const std::vector<char>* buffer : {&treeBuffer, &listBuffer}) {
+            EXPECT_STREQ(buffer->data(), text) << (buffer == &treeBuffer ? "tree" : "list") << ", " << capacity;
+            EXPECT_EQ(buffer->back(), '#') << (buffer == &treeBuffer ? "tree" : "list") << ", " << capacity;
+        }
     }
 }
 
-// ---- Photo picking ----
+// ---- Photo picking and double-click ----
 
 TEST_F(ShellBrowse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) {
     dir.makeFile("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
     dir.makeFolder("folder");
     ASSERT_TRUE(showPath(dir.path()));
-    const int photoRow = b().rowOf("photo.jpg");
-    const int folderRow = b().rowOf("folder");
+    const int photoRow = b->rowOf("photo.jpg"), folderRow = b->rowOf("folder");
     ASSERT_GE(photoRow, 0);
     ASSERT_GE(folderRow, 0);
-
     // Through the control: a click's selection loads the photo, clearing it resets.
-    b().selectRow(photoRow);
-    EXPECT_TRUE(b().view.photoLoaded);
-    LVITEMA cleared{};
-    cleared.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(b().listControl, LVM_SETITEMSTATE, photoRow, reinterpret_cast<LPARAM>(&cleared));
-    EXPECT_FALSE(b().view.photoLoaded);
+    b->setRowState(photoRow, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_TRUE(b->view.photoLoaded);
+    b->setRowState(photoRow, 0);
+    EXPECT_FALSE(b->view.photoLoaded);
 
     struct Case {
         UINT newState;
@@ -453,94 +312,57 @@ TEST_F(ShellBrowse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePh
         {LVIS_SELECTED, photoRow, false, false, false},
         {LVIS_FOCUSED, photoRow, true, true, false},
         {LVIS_SELECTED, photoRow, true, true, false},
-        {LVIS_FOCUSED, folderRow, false, false, false},
     };
-    IdListHolder photoList;
-    ASSERT_TRUE(b().list.itemIdListAt(photoRow, photoList));
-    char photoPath[MAX_PATH] = "";
-    ASSERT_TRUE(SHGetPathFromIDListA(photoList.get(), photoPath));
+    const std::string photoPath = dir.path("photo.jpg");
     for (const Case& c : cases) {
-        b().view.reset();
-        if (c.loadedBefore) b().view.loadPhoto(photoPath);
-        ASSERT_EQ(b().view.photoLoaded, c.loadedBefore);
-        b().host.statusTexts.clear();
+        b->view.reset();
+        if (c.loadedBefore) b->view.loadPhoto(photoPath.c_str());
+        ASSERT_EQ(b->view.photoLoaded, c.loadedBefore);
+        b->host.statusTexts.clear();
         NMLISTVIEW change{};
-        change.hdr = {b().listControl, 1008, static_cast<UINT>(LVN_ITEMCHANGED)};
         change.iItem = c.row;
         change.uChanged = LVIF_STATE;
         change.uNewState = c.newState;
-        b().list.onItemChanged(change, b().view);
-        EXPECT_EQ(b().view.photoLoaded, c.loadedAfter) << "state " << c.newState << ", row " << c.row;
-        EXPECT_EQ(b().host.lastStatus() == "Choose a jpeg file...", c.refused)
+        b->list.onItemChanged(change, b->view);
+        EXPECT_EQ(b->view.photoLoaded, c.loadedAfter) << "state " << c.newState << ", row " << c.row;
+        EXPECT_EQ(b->host.lastStatus() == "Choose a jpeg file...", c.refused)
             << "state " << c.newState << ", row " << c.row;
     }
 }
 
-// ---- Double-click in the list ----
-
-TEST_F(ShellBrowse, DoubleClickOnAFolderRowSelectsItUnderItsExpandedParent) {
+TEST_F(ShellBrowse, DoubleClickOnAFolderRowSelectsItInTheTreeAndOnEmptySpaceDoesNothing) {
     dir.makeFolder("sub");
     dir.makeFile("sub\\inside.txt");
     HTREEITEM top = openInTree();
-    b().doubleClickRow(b().rowOf("sub"));
-    HTREEITEM selected = b().selectedNode();
-    EXPECT_EQ(b().nodeName(selected), "sub");
-    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(b().treeControl, TVM_GETNEXTITEM, TVGN_PARENT,
-                                                       reinterpret_cast<LPARAM>(selected))),
-              top);
-    EXPECT_TRUE(b().isExpanded(top));
-    EXPECT_FALSE(b().isExpanded(selected));
-    EXPECT_EQ(b().rowNames(), Names{"inside.txt"});
-}
+    const Names rows = b->rowNames();
+    const int selections = b->folderSelections;
+    b->doubleClickRow(-1);
+    EXPECT_EQ(b->treeNext(nullptr, TVGN_CARET), top);
+    EXPECT_EQ(b->folderSelections, selections);
+    EXPECT_EQ(b->rowNames(), rows);
+    EXPECT_FALSE(b->isExpanded(top)) << "no walk from the desktop";
 
-TEST_F(ShellBrowse, DoubleClickOnAFileRowOrOnEmptySpaceChangesNoSelection) {
-    dir.makeFolder("sub");
-    dir.makeFile("file.txt");
-    struct Case {
-        const char* name;
-        const char* row;  // null: empty space
-        bool folderNodeExpanded;
-    } cases[] = {{"file row", "file.txt", true}, {"empty space", nullptr, false}};
-    for (const Case& c : cases) {
-        HTREEITEM top = openInTree();
-        ASSERT_FALSE(b().isExpanded(top)) << c.name;
-        const Names rows = b().rowNames();
-        const int selections = b().folderSelections;
-        b().doubleClickRow(c.row ? b().rowOf(c.row) : -1);
-        EXPECT_EQ(b().selectedNode(), top) << c.name;
-        EXPECT_EQ(b().folderSelections, selections) << c.name;
-        EXPECT_EQ(b().rowNames(), rows) << c.name;
-        EXPECT_EQ(b().isExpanded(top), c.folderNodeExpanded) << c.name;
-    }
+    b->doubleClickRow(b->rowOf("sub"));
+    HTREEITEM selected = b->treeNext(nullptr, TVGN_CARET);
+    EXPECT_EQ(b->nodeName(selected), "sub");
+    EXPECT_EQ(b->treeNext(selected, TVGN_PARENT), top);
+    EXPECT_TRUE(b->isExpanded(top));
+    EXPECT_FALSE(b->isExpanded(selected));
+    EXPECT_EQ(b->rowNames(), Names{"inside.txt"});
 }
 
 // ---- The context menu ----
 
 // Ends a menu that a failing test left open, so that the test fails instead of hanging.
-class MenuWatchdog {
-public:
-    MenuWatchdog() : timer(SetTimer(nullptr, 0, 10000, &endMenu)) {}
+void CALLBACK endMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+struct MenuWatchdog {
+    UINT_PTR timer = SetTimer(nullptr, 0, 10000, &endMenu);
     ~MenuWatchdog() { KillTimer(nullptr, timer); }
-    MenuWatchdog(const MenuWatchdog&) = delete;
-    MenuWatchdog& operator=(const MenuWatchdog&) = delete;
-
-private:
-    static void CALLBACK endMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
-    UINT_PTR timer;
 };
 
-// What the menu looked like while it was up; the menu is dismissed at once.
-struct MenuSeen {
-    bool shown = false;
-    int items = 0;
-    IContextMenu2* handler = nullptr;  // with a reference of the test's own
-    RECT place{};
-};
-
-TEST_F(ShellBrowse, ContextMenuNeedsTheListFocusedAndARowSelected) {
+TEST_F(ShellBrowse, ContextMenuNeedsTheListFocusedAndARowSelectedAndLendsItsHandlerWhileUp) {
     dir.makeFile("file.txt");
     ASSERT_TRUE(showPath(dir.path()));
-    const int row = b().rowOf("file.txt");
     struct Case {
         const char* name;
         bool listFocused, rowSelected;
@@ -553,33 +375,32 @@ TEST_F(ShellBrowse, ContextMenuNeedsTheListFocusedAndARowSelected) {
         {"message from another window", true, true, true, true},
     };
     for (const Case& c : cases) {
-        LVITEMA state{};
-        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        state.state = c.rowSelected ? state.stateMask : 0;
-        SendMessageA(b().listControl, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-        SetFocus(c.listFocused ? b().listControl : b().treeControl);
-        ASSERT_EQ(GetFocus(), c.listFocused ? b().listControl : b().treeControl) << c.name;
-
-        MenuSeen seen;
-        b().onMenuIdle = [&](HMENU menu, HWND menuWindow) {
-            seen.shown = true;
-            seen.items = GetMenuItemCount(menu);
-            seen.handler = b().contextMenuHandler;
-            if (seen.handler) seen.handler->AddRef();
-            GetWindowRect(menuWindow, &seen.place);
+        b->setRowState(b->rowOf("file.txt"), c.rowSelected ? LVIS_FOCUSED | LVIS_SELECTED : 0);
+        SetFocus(c.listFocused ? b->listControl : b->treeControl);
+        ASSERT_EQ(GetFocus(), c.listFocused ? b->listControl : b->treeControl) << c.name;
+        bool shown = false;
+        int items = 0;
+        ComRef<IContextMenu2> handler;  // with a reference of the test's own
+        RECT place{};
+        b->onMenuIdle = [&](HMENU menu, HWND menuWindow) {
+            shown = true;
+            items = GetMenuItemCount(menu);
+            handler.share(b->contextMenuHandler);
+            GetWindowRect(menuWindow, &place);
             EndMenu();
         };
         MenuWatchdog watchdog;
-        b().rightClick(123, 234, c.fromTree ? b().treeControl : nullptr);
-        b().onMenuIdle = nullptr;
-        EXPECT_EQ(seen.shown, c.menu) << c.name;
-        EXPECT_EQ(b().contextMenuHandler, nullptr) << c.name << ": the slot is empty once the menu is gone";
+        SendMessageA(b->parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.fromTree ? b->treeControl : b->listControl),
+                     MAKELPARAM(123, 234));
+        b->onMenuIdle = nullptr;
+        EXPECT_EQ(shown, c.menu) << c.name;
+        EXPECT_EQ(b->contextMenuHandler, nullptr) << c.name << ": the slot is empty once the menu is gone";
         if (!c.menu) continue;
-        EXPECT_GT(seen.items, 0) << c.name;
-        ASSERT_TRUE(seen.handler) << c.name;
-        EXPECT_EQ(seen.handler->Release(), 0u) << c.name << ": the menu's handler is left with other references";
-        EXPECT_EQ(seen.place.left, 123) << c.name;
-        EXPECT_EQ(seen.place.top, 234) << c.name;
+        EXPECT_GT(items, 0) << c.name;
+        ASSERT_TRUE(handler) << c.name;
+        EXPECT_EQ(handler.release()->Release(), 0u) << c.name << ": the menu's handler is left with other references";
+        EXPECT_EQ(place.left, 123) << c.name;
+        EXPECT_EQ(place.top, 234) << c.name;
     }
 }
 
@@ -594,7 +415,7 @@ TEST_F(ShellBrowse, ChosenEntryRunsTheShellsCommandForIt) {
     } emptiedAfterwards;
 
     bool found = false;
-    b().onMenuIdle = [&](HMENU menu, HWND) {
+    b->onMenuIdle = [&](HMENU menu, HWND) {
         // Down once per entry up to "Copy" (separators are skipped), then Enter.
         int steps = 0;
         for (int position = 0; position < GetMenuItemCount(menu) && !found; ++position) {
@@ -602,20 +423,19 @@ TEST_F(ShellBrowse, ChosenEntryRunsTheShellsCommandForIt) {
             ++steps;
             char text[64] = "";
             GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-            std::string plain;
-            for (const char* at = text; *at; ++at)
-                if (*at != '&') plain += *at;
+            std::string plain(text);
+            plain.erase(std::remove(plain.begin(), plain.end(), '&'), plain.end());
             found = plain == "Copy";
         }
         if (!found) {
             EndMenu();
             return;
         }
-        for (int step = 0; step < steps; ++step) PostMessageA(b().parent, WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageA(b().parent, WM_KEYDOWN, VK_RETURN, 0);
+        for (int step = 0; step < steps; ++step) PostMessageA(b->parent, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(b->parent, WM_KEYDOWN, VK_RETURN, 0);
     };
     MenuWatchdog watchdog;
-    bool carriedOut = showContextMenu(list.get(), 100, 100, b().parent, b().contextMenuHandler);
+    bool carriedOut = showContextMenu(list.get(), 100, 100, b->parent, b->contextMenuHandler);
     ASSERT_TRUE(found) << "the shell's menu of a file has a Copy entry";
     EXPECT_TRUE(carriedOut);
 

@@ -1,32 +1,52 @@
 #include "shell_harness.h"
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <olectl.h>
 #include "shell/ComRef.h"
 
-namespace fs = std::filesystem;
-
-ShellSession::ShellSession() {
-    OleInitialize(nullptr);
-    SHGetMalloc(&shellAllocator);
+void* STDMETHODCALLTYPE TrackingAllocator::Alloc(SIZE_T size) {
+    if (failFrom >= 0 && allocations++ >= failFrom) return nullptr;
+    void* block = CoTaskMemAlloc(size);
+    if (block) live[block] = size;
+    return block;
 }
 
-ShellSession::~ShellSession() {
-    if (shellAllocator) shellAllocator->Release();
-    shellAllocator = nullptr;
-    OleUninitialize();
+void STDMETHODCALLTYPE TrackingAllocator::Free(void* block) {
+    if (!block) return;
+    if (live.erase(block)) {
+        CoTaskMemFree(block);
+        return;
+    }
+    ++foreignFrees;
+    if (freeForeign) CoTaskMemFree(block);
+}
+
+std::vector<BYTE> bytesOf(LPCITEMIDLIST list) {
+    const BYTE* start = reinterpret_cast<const BYTE*>(list);
+    return std::vector<BYTE>(start, start + idListSize(list));
+}
+
+std::vector<BYTE> makeList(const std::vector<std::vector<BYTE>>& items) {
+    std::vector<BYTE> bytes;
+    for (const auto& data : items) {
+        size_t cb = data.size() + 2;
+        bytes.insert(bytes.end(), {static_cast<BYTE>(cb & 0xFF), static_cast<BYTE>(cb >> 8)});
+        bytes.insert(bytes.end(), data.begin(), data.end());
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
 }
 
 ZFolder::ZFolder() {
     static unsigned counter = 0;
-    for (;;) {
-        root = "Z:\\tmp\\vistrel-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        if (CreateDirectoryA(root.c_str(), nullptr)) return;
-    }
+    do root = "Z:\\tmp\\vistrel-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    while (!CreateDirectoryA(root.c_str(), nullptr));
 }
 
 ZFolder::~ZFolder() {
     std::error_code ignored;
-    fs::remove_all(fs::path(root), ignored);
+    std::filesystem::remove_all(std::filesystem::path(root), ignored);
 }
 
 std::string ZFolder::path(const std::string& below) const { return below.empty() ? root : root + "\\" + below; }
@@ -39,47 +59,32 @@ std::string ZFolder::makeFolder(const std::string& below) const {
 
 std::string ZFolder::makeFile(const std::string& below, const std::vector<uint8_t>& bytes) const {
     std::string made = path(below);
-    HANDLE file = CreateFileA(made.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    std::ofstream(made, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return made;
 }
 
 LPITEMIDLIST parsePath(const std::string& path) {
-    IShellFolder* desktopRaw = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktopRaw))) return nullptr;
-    ComRef<IShellFolder> desktop(desktopRaw);
+    ComRef<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put()))) return nullptr;
     std::wstring wide(path.begin(), path.end());
     LPITEMIDLIST list = nullptr;
     if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr))) return nullptr;
     return list;
 }
 
-std::string leafName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
-
 namespace {
 const char parentClass[] = "VistrelShellTestParent";
 const int treeId = 1001;
 const int listId = 1008;
-
-void registerParentClass(WNDPROC procedure) {
-    WNDCLASSA windowClass{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), parentClass, &windowClass)) return;
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = parentClass;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    RegisterClassA(&windowClass);
-}
 }
 
 BrowserWindow::BrowserWindow() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    registerParentClass(&BrowserWindow::parentProc);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &BrowserWindow::parentProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = parentClass;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    RegisterClassA(&windowClass);  // fails harmlessly once registered
     parent = CreateWindowExA(0, parentClass, "Shell test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 800, 600,
                              nullptr, nullptr, GetModuleHandleA(nullptr), this);
     treeControl = CreateWindowExA(0, WC_TREEVIEWA, "",
@@ -138,12 +143,6 @@ LRESULT BrowserWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_INITMENUPOPUP:
         if (!lastIdleMenu) lastIdleMenu = reinterpret_cast<HMENU>(wParam);
-        [[fallthrough]];
-    case WM_MENUCHAR:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-        if (contextMenuHandler && ((message != WM_DRAWITEM && message != WM_MEASUREITEM) || wParam == 0))
-            contextMenuHandler->HandleMenuMsg(message, wParam, lParam);
         break;
     case WM_ENTERIDLE:
         if (wParam == MSGF_MENU && onMenuIdle) {
@@ -164,7 +163,6 @@ std::vector<std::string> BrowserWindow::rowNames() const {
     for (int row = 0; row < count; ++row) {
         char text[MAX_PATH] = "";
         LVITEMA item{};
-        item.iSubItem = 0;
         item.pszText = text;
         item.cchTextMax = sizeof text;
         SendMessageA(listControl, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
@@ -175,17 +173,44 @@ std::vector<std::string> BrowserWindow::rowNames() const {
 
 int BrowserWindow::rowOf(const std::string& name) const {
     std::vector<std::string> names = rowNames();
-    for (size_t row = 0; row < names.size(); ++row)
-        if (names[row] == name) return static_cast<int>(row);
-    return -1;
+    auto found = std::find(names.begin(), names.end(), name);
+    return found == names.end() ? -1 : static_cast<int>(found - names.begin());
 }
 
-HTREEITEM BrowserWindow::root() const {
-    return reinterpret_cast<HTREEITEM>(SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+const ShellItem* BrowserWindow::rowRecord(int row) const {
+    LVITEMA query{};
+    query.mask = LVIF_PARAM;
+    query.iItem = row;
+    if (!SendMessageA(listControl, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
+    return shellItemFrom(query.lParam);
 }
 
-HTREEITEM BrowserWindow::selectedNode() const {
-    return reinterpret_cast<HTREEITEM>(SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_CARET, 0));
+void BrowserWindow::setRowState(int row, UINT state) {
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+    item.state = state;
+    SendMessageA(listControl, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void BrowserWindow::doubleClickRow(int row) {
+    NMITEMACTIVATE activation{};
+    activation.hdr = {listControl, listId, static_cast<UINT>(NM_DBLCLK)};
+    activation.iItem = row;
+    SendMessageA(parent, WM_NOTIFY, listId, reinterpret_cast<LPARAM>(&activation));
+}
+
+HTREEITEM BrowserWindow::treeNext(HTREEITEM node, UINT relation) const {
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(treeControl, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+}
+
+TVITEMA BrowserWindow::nodeItem(HTREEITEM node, UINT mask) const {
+    TVITEMA item{};
+    item.mask = TVIF_HANDLE | mask;
+    item.hItem = node;
+    item.stateMask = ~0u;
+    SendMessageA(treeControl, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item;
 }
 
 std::string BrowserWindow::nodeName(HTREEITEM node) const {
@@ -201,47 +226,13 @@ std::string BrowserWindow::nodeName(HTREEITEM node) const {
 
 std::vector<std::string> BrowserWindow::childNames(HTREEITEM node) const {
     std::vector<std::string> names;
-    for (auto child = reinterpret_cast<HTREEITEM>(
-             SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)));
-         child; child = reinterpret_cast<HTREEITEM>(
-                    SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child))))
+    for (HTREEITEM child = treeNext(node, TVGN_CHILD); child; child = treeNext(child, TVGN_NEXT))
         names.push_back(nodeName(child));
     return names;
 }
 
 HTREEITEM BrowserWindow::childNamed(HTREEITEM node, const std::string& name) const {
-    for (auto child = reinterpret_cast<HTREEITEM>(
-             SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)));
-         child; child = reinterpret_cast<HTREEITEM>(
-                    SendMessageA(treeControl, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child))))
+    for (HTREEITEM child = treeNext(node, TVGN_CHILD); child; child = treeNext(child, TVGN_NEXT))
         if (nodeName(child) == name) return child;
     return nullptr;
-}
-
-bool BrowserWindow::isExpanded(HTREEITEM node) const {
-    UINT state = static_cast<UINT>(
-        SendMessageA(treeControl, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node), TVIS_EXPANDED));
-    return (state & TVIS_EXPANDED) != 0;
-}
-
-void BrowserWindow::selectRow(int row) {
-    LVITEMA item{};
-    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    item.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(listControl, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void BrowserWindow::doubleClickRow(int row) {
-    NMITEMACTIVATE activation{};
-    activation.hdr.hwndFrom = listControl;
-    activation.hdr.idFrom = listId;
-    activation.hdr.code = NM_DBLCLK;
-    activation.iItem = row;
-    activation.iSubItem = 0;
-    SendMessageA(parent, WM_NOTIFY, listId, reinterpret_cast<LPARAM>(&activation));
-}
-
-void BrowserWindow::rightClick(int x, int y, HWND source) {
-    SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(source ? source : listControl),
-                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }

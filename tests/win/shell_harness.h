@@ -3,22 +3,41 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 #include "photo/PhotoView.h"
 #include "shell/FileList.h"
 #include "shell/FolderTree.h"
 #include "shell/IdList.h"
+#include "shell/ShellItem.h"
 #include "support/RecordingHost.h"
+#include "app_harness.h"  // AppSession: the program's own start-up, shell allocator included
 
-// COM, OLE and the shell allocator for the length of one test.
-class ShellSession {
+// The task allocator (which the shell's is), accounting for every block it gives out.
+// It refuses from allocation failFrom (counted from 0) on. A block it did not give out
+// (a list the shell made, or one freed twice) is counted and freed only when asked to.
+class TrackingAllocator : public IMalloc {
 public:
-    ShellSession();
-    ~ShellSession();
-    ShellSession(const ShellSession&) = delete;
-    ShellSession& operator=(const ShellSession&) = delete;
+    std::map<void*, SIZE_T> live;
+    int allocations = 0, failFrom = -1, foreignFrees = 0;
+    bool freeForeign = false;
+
+    STDMETHODIMP QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP_(void*) Alloc(SIZE_T size) override;
+    STDMETHODIMP_(void*) Realloc(void*, SIZE_T) override { return nullptr; }
+    STDMETHODIMP_(void) Free(void* block) override;
+    STDMETHODIMP_(SIZE_T) GetSize(void* block) override { return live.count(block) ? live[block] : 0; }
+    STDMETHODIMP_(int) DidAlloc(void* block) override { return live.count(block) ? 1 : 0; }
+    STDMETHODIMP_(void) HeapMinimize() override {}
 };
+
+// A list's bytes, terminator included, and a list built from its items' data bytes.
+std::vector<BYTE> bytesOf(LPCITEMIDLIST list);
+std::vector<BYTE> makeList(const std::vector<std::vector<BYTE>>& items);
+inline LPCITEMIDLIST asList(const std::vector<BYTE>& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
 // A fresh folder under /tmp, reached through drive Z: as the shell sees it.
 class ZFolder {
@@ -38,8 +57,6 @@ private:
 
 // The desktop-relative list of a Windows path, through the desktop's ParseDisplayName.
 LPITEMIDLIST parsePath(const std::string& path);
-// The last component of a path.
-std::string leafName(const std::string& path);
 
 // A plain parent window with a list and a tree child, both attached. It does for the
 // controls what the main dialog does: reflects their notifications as OCM_NOTIFY and
@@ -54,20 +71,21 @@ public:
     // Every row's display name, in row order (asked through the control).
     std::vector<std::string> rowNames() const;
     int rowOf(const std::string& name) const;
-    // The display names of a node's children, in order.
-    std::vector<std::string> childNames(HTREEITEM node) const;
-    HTREEITEM childNamed(HTREEITEM node, const std::string& name) const;
-    HTREEITEM root() const;
-    HTREEITEM selectedNode() const;
-    std::string nodeName(HTREEITEM node) const;
-    bool isExpanded(HTREEITEM node) const;
-    // Selects the row (focused and selected), as a click does.
-    void selectRow(int row);
+    const ShellItem* rowRecord(int row) const;
+    // Sets a row's focus and selection bits, as a click does.
+    void setRowState(int row, UINT state);
     // The notification the list sends for a double-click at a row (-1: empty space).
     void doubleClickRow(int row);
-    // Sends WM_CONTEXTMENU to the parent naming source (the list when null), as a
-    // right-click does.
-    void rightClick(int x, int y, HWND source = nullptr);
+
+    // TVM_GETNEXTITEM: null node with TVGN_ROOT or TVGN_CARET for the root or selection.
+    HTREEITEM treeNext(HTREEITEM node, UINT relation) const;
+    TVITEMA nodeItem(HTREEITEM node, UINT mask) const;
+    const ShellItem* nodeRecord(HTREEITEM node) const { return shellItemFrom(nodeItem(node, TVIF_PARAM).lParam); }
+    bool isExpanded(HTREEITEM node) const { return nodeItem(node, TVIF_STATE).state & TVIS_EXPANDED; }
+    std::string nodeName(HTREEITEM node) const;
+    // The display names of a node's children, in order, and the child of a name.
+    std::vector<std::string> childNames(HTREEITEM node) const;
+    HTREEITEM childNamed(HTREEITEM node, const std::string& name) const;
 
     HWND parent = nullptr;
     HWND listControl = nullptr;
