@@ -10,8 +10,9 @@
 wine_session_env() {
     export WINEPREFIX=$1
     export WINEDEBUG=-all
-    # No offer to download Mono or Gecko (there is no network), no menu entries in HOME.
-    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+    # No offer to download Mono or Gecko (there is no network), no menu entries in HOME,
+    # no crash debugger (a crash ends the program at once).
+    export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=;winedbg.exe=d"
     # The X server's cookie stays reachable when HOME changes.
     if [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
         export XAUTHORITY=$HOME/.Xauthority
