@@ -117,7 +117,7 @@ void FileList::onGetDisplayInfo(NMLVDISPINFOA& request) {
         copyDisplayName(record->absoluteIdList.get(), request.item.pszText, request.item.cchTextMax);
     if (request.item.mask & LVIF_IMAGE) {
         int index = 0;
-        if (systemIconIndex(record->absoluteIdList.get(), SHGFI_LINKOVERLAY | SHGFI_SMALLICON, index))
+        if (systemIconIndex(record->absoluteIdList.get(), smallIconFlags(record->attributes), index))
             request.item.iImage = index;
     }
 }

@@ -194,7 +194,7 @@ void FolderTree::onGetDisplayInfo(NMTVDISPINFOA& request) {
     LPCITEMIDLIST list = record->absoluteIdList.get();
     if (request.item.mask & TVIF_TEXT) copyDisplayName(list, request.item.pszText, request.item.cchTextMax);
     int index = 0;
-    if ((request.item.mask & TVIF_IMAGE) && systemIconIndex(list, SHGFI_LINKOVERLAY | SHGFI_SMALLICON, index))
+    if ((request.item.mask & TVIF_IMAGE) && systemIconIndex(list, smallIconFlags(record->attributes), index))
         request.item.iImage = index;
     // A selected folder shows its open icon.
     if ((request.item.mask & TVIF_SELECTEDIMAGE) && systemIconIndex(list, SHGFI_OPENICON | SHGFI_SMALLICON, index))

@@ -35,6 +35,10 @@ bool systemIconIndex(LPCITEMIDLIST absoluteList, UINT flags, int& index) {
     return true;
 }
 
+UINT smallIconFlags(ULONG attributes) {
+    return SHGFI_SMALLICON | ((attributes & SFGAO_LINK) ? SHGFI_LINKOVERLAY : 0);
+}
+
 UINT overlayStateOf(ULONG attributes) {
     UINT state = 0;
     if (attributes & SFGAO_SHARE) state |= INDEXTOOVERLAYMASK(1);

@@ -18,6 +18,11 @@ bool copyDisplayName(LPCITEMIDLIST absoluteList, char* buffer, int capacity);
 // SHGFI_PIDL are implied). False when the shell answers nothing.
 bool systemIconIndex(LPCITEMIDLIST absoluteList, UINT flags, int& index);
 
+// The flags for an item's normal small icon: the link overlay is asked for links only.
+// For other items the shell gives the same icon either way, except Wine, which then
+// hands out an overlay-only image that hides the item's own icon.
+UINT smallIconFlags(ULONG attributes);
+
 // The overlay image state of a row or node: 1 for a shared item, 2 for a link,
 // 3 for both; 0 for neither.
 UINT overlayStateOf(ULONG attributes);

@@ -250,10 +250,11 @@ TEST_F(ShellBrowse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
                        flags | SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON);
         return info.iIcon;
     };
-    // Wine answers SHGFI_LINKOVERLAY with an icon of its own even for a plain folder.
-    const int image = iconOf(SHGFI_LINKOVERLAY), openImage = iconOf(SHGFI_OPENICON);
-    ASSERT_NE(iconOf(0), openImage) << "a folder's open icon differs from its plain one";
-    ASSERT_NE(image, openImage);
+    // Wine answers SHGFI_LINKOVERLAY with an overlay-only image even for a plain folder:
+    // a folder that is no link must show its own icon.
+    const int image = iconOf(0), openImage = iconOf(SHGFI_OPENICON);
+    ASSERT_NE(image, openImage) << "a folder's open icon differs from its plain one";
+    ASSERT_NE(image, iconOf(SHGFI_LINKOVERLAY));
     TVITEMA shown = b->nodeItem(selected, TVIF_IMAGE | TVIF_SELECTEDIMAGE);
     EXPECT_EQ(shown.iImage, image);
     EXPECT_EQ(shown.iSelectedImage, openImage);
