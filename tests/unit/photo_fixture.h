@@ -3,6 +3,7 @@
 #include <cstring>
 #include <ostream>
 #include "photo/PhotoView.h"
+#include "support/RecordingHost.h"
 
 // A decoded photograph put in place without a file: every pixel tells where it came
 // from (column in bytes 0-1, stored row in bytes 1-2, byte 3 zero), so that sampling
@@ -22,9 +23,7 @@ inline void loadSynthetic(PhotoView& view, int32_t width, int32_t height) {
     for (int32_t r = 0; r < height; ++r)
         for (int32_t c = 0; c < width; ++c, p += 4) {
             uint32_t v = syntheticPixel(c, r);
-            p[0] = static_cast<uint8_t>(v);
-            p[1] = static_cast<uint8_t>(v >> 8);
-            p[2] = static_cast<uint8_t>(v >> 16);
+            memcpy(p, &v, 3);  // little-endian: blue, green, red
             p[3] = 0;
         }
     view.imageWidth = width;
@@ -32,6 +31,13 @@ inline void loadSynthetic(PhotoView& view, int32_t width, int32_t height) {
     view.photoHeader = makeBitmapInfo(width, height);
     view.photoLoaded = true;
 }
+
+// A view attached to a recording host, which outlives it (the view's destructor repaints).
+struct HostedView {
+    RecordingHost host;
+    PhotoView view;
+    explicit HostedView(int32_t width = 400, int32_t height = 300) { view.attach(&host, width, height); }
+};
 
 struct Selection {
     int32_t left, top, width, height;

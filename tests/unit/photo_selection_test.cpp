@@ -3,67 +3,66 @@
 #include <vector>
 #include "photo/PhotoView.h"
 #include "photo_fixture.h"
-#include "support/RecordingHost.h"
 
 namespace {
 
-// A 400 x 300 display copy (of a 1600 x 1200 photograph) and a 320 x 320 device.
-struct View {
-    RecordingHost host;  // outlives the view, whose destructor repaints
-    PhotoView view;
-    View() {
-        view.attach(&host, 400, 300);
+// A 400 x 300 display copy (of a 1600 x 1200 photograph), a 320 x 320 device, and the
+// host's record emptied; the selection is set by each test.
+struct View : HostedView {
+    explicit View(Selection selection) {
         loadSynthetic(view, 1600, 1200);
         view.rebuildDisplay(400, 300);
         host = RecordingHost();
+        select(view, selection);
     }
 };
 
 }  // namespace
 
+// Hovering only chooses the cursor of the zone under the pointer; a button-down captures
+// the mouse and starts the drag of that zone. Neither changes the selection or the status.
 TEST(SelectionHit, ButtonDownPicksTheFirstZoneThatHoldsThePoint) {
+    const int16_t none = PhotoView::DragNone, topLeft = PhotoView::DragTopLeft,
+                  bottomRight = PhotoView::DragBottomRight, move = PhotoView::DragMove;
+    const Selection square = {100, 100, 100, 100};
     struct Case {
         Selection selection;
         uint32_t x, y;
         int16_t mode;
     } cases[] = {
-        {{100, 100, 100, 100}, 109, 109, PhotoView::DragTopLeft},
-        {{100, 100, 100, 100}, 91, 91, PhotoView::DragTopLeft},
-        {{100, 100, 100, 100}, 110, 100, PhotoView::DragNone},
-        {{100, 100, 100, 100}, 90, 100, PhotoView::DragNone},
-        {{100, 100, 100, 100}, 200, 200, PhotoView::DragBottomRight},
-        {{100, 100, 100, 100}, 191, 209, PhotoView::DragBottomRight},
-        {{100, 100, 100, 100}, 209, 191, PhotoView::DragBottomRight},
-        {{100, 100, 100, 100}, 190, 200, PhotoView::DragNone},
-        {{100, 100, 100, 100}, 150, 150, PhotoView::DragMove},
-        {{100, 100, 100, 100}, 141, 159, PhotoView::DragMove},
-        {{100, 100, 101, 101}, 150, 150, PhotoView::DragMove},  // centre halves truncated: (150, 150)
-        {{100, 100, 100, 100}, 160, 150, PhotoView::DragNone},
+        {square, 109, 109, topLeft},     {square, 91, 91, topLeft},       {square, 110, 100, none},
+        {square, 90, 100, none},         {square, 200, 200, bottomRight}, {square, 191, 209, bottomRight},
+        {square, 209, 191, bottomRight}, {square, 190, 200, none},        {square, 150, 150, move},
+        {square, 141, 159, move},        {square, 160, 150, none},        {square, 65535, 65535, none},
+        {{100, 100, 101, 101}, 150, 150, move},  // centre halves truncated: (150, 150)
         // Zones overlapping: top-left over bottom-right over centre.
-        {{0, 0, 15, 15}, 7, 7, PhotoView::DragTopLeft},
-        {{0, 0, 15, 15}, 12, 12, PhotoView::DragBottomRight},
-        {{0, 0, 30, 30}, 14, 14, PhotoView::DragMove},
-        {{0, 0, 30, 30}, 9, 9, PhotoView::DragTopLeft},
+        {{0, 0, 15, 15}, 7, 7, topLeft}, {{0, 0, 15, 15}, 12, 12, bottomRight},
+        {{0, 0, 30, 30}, 14, 14, move},  {{0, 0, 30, 30}, 9, 9, topLeft},
         // Beyond 65000 counts as 0.
-        {{0, 0, 100, 100}, 65533, 65001, PhotoView::DragTopLeft},
-        {{0, 0, 100, 100}, 65000, 0, PhotoView::DragNone},
+        {{0, 0, 100, 100}, 65533, 65001, topLeft}, {{0, 0, 100, 100}, 65000, 0, none},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.selection << " at (" << c.x << ", " << c.y << ")");
-        View v;
-        select(v.view, c.selection);
+        View v(c.selection);
+        const int32_t sourceWidth = v.view.sourceWidth;
+        v.view.onMouseMove(0, c.x, c.y);
         v.view.onMouseButton(0, c.x, c.y, true);
         EXPECT_EQ(v.view.dragMode, c.mode);
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == none ? ViewCursor::Arrow
+                                                          : c.mode == move ? ViewCursor::Move
+                                                                           : ViewCursor::SizeNwse});
         EXPECT_EQ(v.host.captures, 1);  // captured whatever is hit
         EXPECT_TRUE(v.host.statusTexts.empty());
         EXPECT_TRUE(v.host.invalidations.empty());
         EXPECT_EQ(selectionOf(v.view), c.selection);
+        EXPECT_EQ(v.view.sourceWidth, sourceWidth);
     }
 }
 
-TEST(SelectionHit, ADownOutsideTheZonesKeepsTheDragAndUpEndsIt) {
-    View v;
-    select(v.view, {100, 100, 100, 100});
+// A down outside the zones keeps the drag; up ends it and releases the mouse, also after
+// the photograph was reset mid-drag (regression: the control kept holding the mouse).
+TEST(SelectionHit, ButtonUpEndsTheDragAndReleasesEvenWithoutAPhotograph) {
+    View v({100, 100, 100, 100});
     v.view.onMouseButton(0, 100, 100, true);
     v.view.onMouseButton(0, 300, 20, true);
     EXPECT_EQ(v.view.dragMode, PhotoView::DragTopLeft);
@@ -72,9 +71,17 @@ TEST(SelectionHit, ADownOutsideTheZonesKeepsTheDragAndUpEndsIt) {
     EXPECT_EQ(v.host.captures, 2);
     EXPECT_EQ(v.host.releases, 1);
     EXPECT_TRUE(v.host.statusTexts.empty());
+
+    v.view.onMouseButton(0, 100, 100, true);
+    v.view.reset();
+    v.view.onMouseButton(0, 100, 100, false);
+    EXPECT_EQ(v.host.releases, 2);
+    EXPECT_EQ(v.view.dragMode, PhotoView::DragNone);
 }
 
 TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
+    const int16_t topLeft = PhotoView::DragTopLeft, bottomRight = PhotoView::DragBottomRight,
+                  move = PhotoView::DragMove;
     struct Case {
         const char* name;
         int16_t mode;
@@ -84,93 +91,38 @@ TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
         uint32_t x, y;
         Selection after;
     } cases[] = {
-        {"corner, lock", PhotoView::DragBottomRight, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},
-        {"corner, minimum", PhotoView::DragBottomRight, false, 320, 320, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 15}},
-        {"corner past the edge", PhotoView::DragBottomRight, false, 320, 320, {0, 0, 80, 80}, 450, 350,
-         {0, 0, 400, 300}},
-        {"corner past the edge, lock", PhotoView::DragBottomRight, true, 320, 320, {0, 0, 80, 80}, 450, 350,
-         {0, 0, 300, 300}},
-        {"corner, lock after minimum", PhotoView::DragBottomRight, true, 320, 32, {0, 0, 80, 80}, 5, 5,
-         {0, 0, 15, 1}},
-        {"corner, lock shortens the width", PhotoView::DragBottomRight, true, 320, 480, {10, 10, 80, 80}, 250, 200,
+        {"corner, lock", bottomRight, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},
+        {"corner, minimum", bottomRight, false, 320, 320, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 15}},
+        {"corner past the edge", bottomRight, false, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 400, 300}},
+        {"corner past the edge, lock", bottomRight, true, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 300, 300}},
+        {"corner, minimum after the edge", bottomRight, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}},
+        {"corner, lock after minimum", bottomRight, true, 320, 32, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 1}},
+        {"corner, lock shortens the width", bottomRight, true, 320, 480, {10, 10, 80, 80}, 250, 200,
          {10, 10, 126, 189}},
-        {"corner at captured 0", PhotoView::DragBottomRight, false, 320, 320, {0, 0, 80, 80}, 65533, 65533,
-         {0, 0, 15, 15}},
-        {"top-left, lock", PhotoView::DragTopLeft, true, 320, 320, {100, 100, 100, 100}, 50, 80,
-         {80, 80, 120, 120}},
-        {"top-left, minimum", PhotoView::DragTopLeft, false, 320, 320, {100, 100, 100, 100}, 195, 190,
-         {185, 185, 15, 15}},
-        {"top-left past the control", PhotoView::DragTopLeft, false, 320, 320, {100, 100, 100, 100}, 65533, 65533,
+        {"corner at captured 0", bottomRight, false, 320, 320, {0, 0, 80, 80}, 65533, 65533, {0, 0, 15, 15}},
+        {"top-left, lock", topLeft, true, 320, 320, {100, 100, 100, 100}, 50, 80, {80, 80, 120, 120}},
+        {"top-left, minimum", topLeft, false, 320, 320, {100, 100, 100, 100}, 195, 190, {185, 185, 15, 15}},
+        {"top-left past the control", topLeft, false, 320, 320, {100, 100, 100, 100}, 65533, 65533,
          {0, 0, 200, 200}},
-        {"top-left, lock to 2:1", PhotoView::DragTopLeft, true, 640, 320, {100, 100, 100, 100}, 20, 20,
-         {20, 110, 180, 90}},
-        {"move against the right edge", PhotoView::DragMove, false, 320, 320, {0, 0, 100, 100}, 390, 10,
-         {300, 0, 100, 100}},
-        {"move past the top-left", PhotoView::DragMove, false, 320, 320, {100, 100, 100, 100}, 10, 10,
-         {0, 0, 100, 100}},
-        {"move, odd size", PhotoView::DragMove, true, 320, 320, {0, 0, 41, 41}, 120, 130, {100, 110, 41, 41}},
+        {"top-left, lock to 2:1", topLeft, true, 640, 320, {100, 100, 100, 100}, 20, 20, {20, 110, 180, 90}},
+        {"move against the right edge", move, false, 320, 320, {0, 0, 100, 100}, 390, 10, {300, 0, 100, 100}},
+        {"move past the top-left", move, false, 320, 320, {100, 100, 100, 100}, 10, 10, {0, 0, 100, 100}},
+        {"move, odd size", move, true, 320, 320, {0, 0, 41, 41}, 120, 130, {100, 110, 41, 41}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        View v;
+        View v(c.before);
         v.view.keepProportions = c.lock;
         v.view.deviceWidth = c.deviceW;
         v.view.deviceHeight = c.deviceH;
-        select(v.view, c.before);
         v.view.dragMode = c.mode;
         v.view.onMouseMove(0, c.x, c.y);
         EXPECT_EQ(selectionOf(v.view), c.after);
-        ASSERT_EQ(v.host.cursors.size(), 1u);
-        EXPECT_EQ(v.host.cursors[0], c.mode == PhotoView::DragMove ? ViewCursor::Move : ViewCursor::SizeNwse);
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == move ? ViewCursor::Move : ViewCursor::SizeNwse});
         // The quality follows the new selection, then a repaint without erase.
         EXPECT_EQ(v.host.statusTexts.size(), 1u);
         EXPECT_EQ(v.view.sourceWidth, c.after.width * 4);
         EXPECT_EQ(v.host.invalidations, std::vector<bool>{false});
         EXPECT_EQ(v.view.dragMode, c.mode);
     }
-}
-
-TEST(SelectionHover, ChoosesTheCursorAndChangesNothingElse) {
-    struct Case {
-        uint32_t x, y;
-        ViewCursor cursor;
-    } cases[] = {
-        {100, 100, ViewCursor::SizeNwse}, {205, 195, ViewCursor::SizeNwse}, {150, 150, ViewCursor::Move},
-        {10, 10, ViewCursor::Arrow},      {65535, 65535, ViewCursor::Arrow},
-    };
-    for (const Case& c : cases) {
-        View v;
-        select(v.view, {100, 100, 100, 100});
-        const int32_t sourceWidth = v.view.sourceWidth;
-        v.view.onMouseMove(0, c.x, c.y);
-        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.cursor}) << c.x << ", " << c.y;
-        EXPECT_EQ(selectionOf(v.view), (Selection{100, 100, 100, 100}));
-        EXPECT_EQ(v.view.sourceWidth, sourceWidth);
-        EXPECT_TRUE(v.host.statusTexts.empty());
-        EXPECT_TRUE(v.host.invalidations.empty());
-    }
-}
-
-TEST(SelectionWithoutPhoto, MouseInputIsIgnored) {
-    RecordingHost host;  // outlives the view, whose destructor repaints
-    PhotoView view;
-    view.attach(&host, 400, 300);
-    view.onMouseButton(0, 0, 0, true);
-    view.onMouseMove(0, 5, 5);
-    EXPECT_EQ(view.dragMode, PhotoView::DragNone);
-    EXPECT_EQ(host.captures, 0);
-    EXPECT_TRUE(host.cursors.empty());
-    EXPECT_TRUE(host.statusTexts.empty());
-}
-
-// Regression: a photograph reset during a drag left the control holding the mouse, since
-// the button-up did nothing without a photograph.
-TEST(SelectionWithoutPhoto, ButtonUpStillReleasesTheMouse) {
-    View v;
-    v.view.onMouseButton(0, 0, 0, true);
-    EXPECT_EQ(v.view.dragMode, PhotoView::DragTopLeft);
-    v.view.reset();
-    v.view.onMouseButton(0, 0, 0, false);
-    EXPECT_EQ(v.host.releases, 1);
-    EXPECT_EQ(v.view.dragMode, PhotoView::DragNone);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 #include "standin/StoreFiles.h"
@@ -9,8 +8,6 @@
 #include "unit/store_support.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class StoreDamageTest : public ::testing::Test {
 protected:
@@ -23,29 +20,25 @@ protected:
         ASSERT_TRUE(writeText(dir.file("photo.pdb"), "p"));
     }
     std::string userFile(const char* name) { return joinPath(library.store().userFolderPath(ann), name); }
+    int32_t queuePhoto() { return library.installToMemory("Ann", dir.file("photo.pdb").c_str()); }
 };
 
-// A user list a person mended badly: each must read as damaged, never as a guess.
+// A user list a person mended badly: each must read as damaged, never as a guess, and
+// is left for the person to mend.
 TEST_F(StoreDamageTest, DamagedUserListsGiveErrorsFromEveryOrdinal) {
-    const std::string longName(MaxUserName + 1, 'n');
     const std::vector<std::string> damaged = {
-        "garbage\n",
-        "1001\tAnn\n",                      // a field missing
-        "1001\tAnn\tAnn\textra\n",          // one too many
-        "10x1\tAnn\tAnn\n",                 // not a number
-        "0\tAnn\tAnn\n",                    // IDs start at 1
-        "99999999999\tAnn\tAnn\n",          // more than 32 bits
-        "-5\tAnn\tAnn\n",
-        "1001\tAnn\t\n",                    // truncated: no name
-        "1001\tAnn\t" + longName + "\n",    // longer than the program's field
-        "1001\t..\tAnn\n",                  // a folder outside the root
-        "1001\tsub/dir\tAnn\n",
-        "1001\tC:\tAnn\n",
-        "1001\tAnn\tAnn\x01\n",
+        "garbage\n", "10x1\tAnn\tAnn\n", "-5\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tC:\tAnn\n",
+        "1001\tAnn\tAnn\x01\n", std::string("1001\tAnn\tA\0n\n", 13),
+        "1001\tAnn\n",  // a field missing
+        "1001\tAnn\tAnn\textra\n",  // one too many
+        "0\tAnn\tAnn\n",  // IDs start at 1
+        "99999999999\tAnn\tAnn\n", "18446744073709551617\tAnn\tAnn\n",  // more than 32 (and 64) bits
+        "1001\tAnn\t\n",  // truncated: no name
+        "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n",  // longer than the program's field
+        "1001\t..\tAnn\n",  // a folder outside the root
         "1001\tAnn\tAnn\n1001\tBob\tBob\n",  // the same ID twice
         "1001\tAnn\tAnn\n1002\tBob\tAnn\n",  // the same name twice
         "1001\tAnn\tAnn\n1002\tann\tBob\n",  // one folder (Windows ignores case)
-        std::string("1001\tAnn\tA\0n\n", 13),
     };
     for (const std::string& text : damaged) {
         SCOPED_TRACE(text);
@@ -54,13 +47,11 @@ TEST_F(StoreDamageTest, DamagedUserListsGiveErrorsFromEveryOrdinal) {
         uint32_t id = 0;
         EXPECT_EQ(library.userIdAt(0, &id), StoreDamaged);
         EXPECT_EQ(library.userIdFromName("Ann", &id), StoreDamaged);
-        EXPECT_EQ(library.installToMemory("Ann", dir.file("photo.pdb").c_str()), StoreDamaged);
+        EXPECT_EQ(queuePhoto(), StoreDamaged);
         EXPECT_EQ(addUser(dir.path(), "Carl"), StoreDamaged);
-        EXPECT_EQ(readText(dir.file("users.txt")), text);  // left for a person to mend
+        EXPECT_EQ(readText(dir.file("users.txt")), text);
     }
-}
-
-TEST_F(StoreDamageTest, HandWrittenUserListsWithCommentsAndWindowsLineEndsAreRead) {
+    // What a person may write: comments, blank lines, Windows line ends, no final newline.
     ASSERT_TRUE(writeText(dir.file("users.txt"), "# mine\r\n\r\n1001\tAnn\tAnn Example\r\n  # more\n7\tBob\tBob"));
     EXPECT_EQ(library.userCount(), 2);
     uint32_t id = 0;
@@ -72,17 +63,12 @@ TEST_F(StoreDamageTest, HandWrittenUserListsWithCommentsAndWindowsLineEndsAreRea
 
 TEST_F(StoreDamageTest, DamagedSettingsFailTheReadWithTheDefaultAndAreNotOverwritten) {
     const std::vector<std::string> damaged = {
-        "VistrelWidth=1\n",               // before any section
-        "[Brennick]\nVistrelWidth\n",     // no value
-        "[Brennick]\nVistrelWidth=abc\n",
-        "[Brennick]\nVistrelWidth=12abc\n",
-        "[Brennick]\nVistrelWidth=\n",
-        "[Brennick]\n=5\n",
-        "[Brennick\nVistrelWidth=1\n",
-        "[]\nVistrelWidth=1\n",
-        "[Brennick]\nVistrelWidth=4294967296\n",
-        "[Brennick]\nVistrelWidth=-2147483649\n",
-        "[Brennick]\nVistrelWidth=99999999999999999999999\n",
+        "VistrelWidth=1\n",  // before any section
+        "[Brennick]\nVistrelWidth\n",         "[Brennick]\nVistrelWidth=abc\n",
+        "[Brennick]\nVistrelWidth=12abc\n",   "[Brennick]\nVistrelWidth=\n",
+        "[Brennick]\n=5\n",                   "[Brennick\nVistrelWidth=1\n",
+        "[]\nVistrelWidth=1\n",               "[Brennick]\nVistrelWidth=4294967296\n",
+        "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=99999999999999999999999\n",
         "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n",  // twice: which one?
     };
     for (const std::string& text : damaged) {
@@ -94,14 +80,11 @@ TEST_F(StoreDamageTest, DamagedSettingsFailTheReadWithTheDefaultAndAreNotOverwri
         EXPECT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelHeight", 200), StoreDamaged);
         EXPECT_EQ(readText(userFile("settings.ini")), text);
     }
-}
-
-TEST_F(StoreDamageTest, SettingsWrittenByHandAreReadLikeOtherIniFiles) {
-    struct Case {
+    // Read like other .ini files: comments, spaces, any case, signed values, other sections.
+    const struct {
         const char* text;
         uint32_t expected;
-    };
-    const Case cases[] = {
+    } written[] = {
         {"[Brennick]\nVistrelWidth=160\n", 160},
         {"; comment\n[ Brennick ]\r\n  VistrelWidth  =  161  \r\n", 161},
         {"[brennick]\nvistrelwidth=162\n", 162},
@@ -109,7 +92,7 @@ TEST_F(StoreDamageTest, SettingsWrittenByHandAreReadLikeOtherIniFiles) {
         {"[Brennick]\nVistrelWidth=4294967295\n", 0xFFFFFFFFu},
         {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : written) {
         SCOPED_TRACE(c.text);
         ASSERT_TRUE(writeText(userFile("settings.ini"), c.text));
         uint32_t value = 0;
@@ -146,33 +129,29 @@ TEST_F(StoreDamageTest, DamagedSlotListsAndQueuesGiveErrors) {
     for (const std::string& text : queues) {
         SCOPED_TRACE(text);
         ASSERT_TRUE(writeText(userFile("install.txt"), text));
-        EXPECT_EQ(library.installToMemory("Ann", dir.file("photo.pdb").c_str()), StoreDamaged);
+        EXPECT_EQ(queuePhoto(), StoreDamaged);
         EXPECT_EQ(readText(userFile("install.txt")), text);  // the queued requests are not lost
     }
 }
 
-TEST_F(StoreDamageTest, AHugeStoreFileIsRefusedNotRead) {
-    std::string huge(3u << 20, 'x');
-    ASSERT_TRUE(writeText(dir.file("users.txt"), huge));
-    EXPECT_EQ(library.userCount(), StoreDamaged);
-}
-
-// A store file that is a folder (or otherwise unreadable) is an error, not "empty".
-TEST_F(StoreDamageTest, AnUnreadableStoreFileIsAnErrorNotAnEmptyList) {
+// A store file too large to be one of ours is damaged; one that cannot be read (here a
+// folder) is a read error, not an empty list.
+TEST_F(StoreDamageTest, HugeOrUnreadableStoreFilesAreErrors) {
     ASSERT_EQ(std::remove(userFile("slots.txt").c_str()), 0);
     ASSERT_TRUE(makeFolder(userFile("slots.txt")));
     uint16_t count = 0;
     EXPECT_EQ(library.slotCount(ann.id, &count), StoreReadFailed);
+    ASSERT_TRUE(writeText(dir.file("users.txt"), std::string(3u << 20, 'x')));
+    EXPECT_EQ(library.userCount(), StoreDamaged);
 }
 
 // Regression: an update must never leave a half-written file; a failed write keeps the
-// old content and says so.
+// old content and says so. A folder in the temporary file's place makes the write fail.
 TEST_F(StoreDamageTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     ASSERT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 160), StoreOk);
     const std::string before = readText(userFile("settings.ini"));
     EXPECT_FALSE(fileExists(temporaryPathFor(userFile("settings.ini"))));  // nothing left behind
 
-    // The temporary file cannot be created: a folder stands in its place.
     ASSERT_TRUE(makeFolder(temporaryPathFor(userFile("settings.ini"))));
     EXPECT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 480), StoreWriteFailed);
     EXPECT_EQ(readText(userFile("settings.ini")), before);
@@ -188,17 +167,8 @@ TEST_F(StoreDamageTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     EXPECT_EQ(library.userCount(), 1);
 
     ASSERT_TRUE(makeFolder(temporaryPathFor(userFile("install.txt"))));
-    EXPECT_EQ(library.installToMemory("Ann", dir.file("photo.pdb").c_str()), StoreWriteFailed);
+    EXPECT_EQ(queuePhoto(), StoreWriteFailed);
     EXPECT_FALSE(fileExists(userFile("install.txt")));
-}
-
-TEST(StoreFiles, ReplacingAFileSwapsTheWholeContent) {
-    TempDir dir;
-    const std::string path = dir.file("data.txt");
-    ASSERT_TRUE(replaceFileContents(path, "first, longer content\n"));
-    ASSERT_TRUE(replaceFileContents(path, "second\n"));  // over an existing file (MoveFileEx on Windows)
-    EXPECT_EQ(readText(path), "second\n");
-    EXPECT_FALSE(fileExists(temporaryPathFor(path)));
 }
 
 #ifndef _WIN32
@@ -241,10 +211,7 @@ TEST(StoreNames, NamesThatDoNotFitTheProgramsFieldsAreRefused) {
         {"  spaced  out  ", {}, StoreOk},
         {"Caf\xE9", {}, StoreOk},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(store.addUser(c.name, c.cards), c.expected);
-    }
+    for (const Case& c : cases) EXPECT_EQ(store.addUser(c.name, c.cards), c.expected) << c.name;
     std::vector<StoreUser> users;
     ASSERT_EQ(store.loadUsers(users), StoreOk);
     EXPECT_EQ(users.size(), 4u);
@@ -254,22 +221,15 @@ TEST(StoreNames, FoldersAreSafeUniqueAndFitTheirField) {
     TempDir dir;
     Store store(dir.path());
     ASSERT_TRUE(makeFolder(dir.file("Taken")));  // something not ours already there
-    struct Case {
-        std::string name, folder;
-    };
     const std::string longName(MaxUserName, 'L');
-    const std::vector<Case> cases = {
-        {"a/b:c*d?", "a_b_c_d_"},
-        {"..", "User"},
-        {"Trailing. ", "Trailing"},
-        {"CON", "_CON"},
-        {"Taken", "Taken_2"},
-        {"ann", "ann"},
-        {"Ann", "Ann_2"},  // Windows folders ignore case
-        {longName, longName},
-        {longName.substr(0, 62) + "l", longName.substr(0, 61) + "_2"},
+    const struct {
+        std::string name, folder;
+    } cases[] = {
+        {"a/b:c*d?", "a_b_c_d_"}, {"..", "User"},      {"Trailing. ", "Trailing"}, {"CON", "_CON"},
+        {"Taken", "Taken_2"},     {"ann", "ann"},       {"Ann", "Ann_2"},  // Windows folders ignore case
+        {longName, longName},     {longName.substr(0, 62) + "l", longName.substr(0, 61) + "_2"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         StoreUser user;
         ASSERT_EQ(store.addUser(c.name, {}, &user), StoreOk);

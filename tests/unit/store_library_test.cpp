@@ -19,63 +19,60 @@ protected:
         EXPECT_EQ(library.userIdFromName(name, &id), StoreOk) << name;
         return id;
     }
+    uint32_t firstSlot(uint32_t user) {
+        uint32_t slot = 0;
+        uint16_t one = 1;
+        EXPECT_EQ(library.slotIds(user, &slot, &one), StoreOk);
+        return slot;
+    }
 };
 
+// Users by index in the order added, each with its own name and folder (a name with a
+// character no folder may hold, so that the two differ). Names are matched exactly.
 TEST_F(StoreLibraryTest, UsersComeBackInOrderWithTheirNamesFoldersAndIds) {
-    ASSERT_EQ(addUser(dir.path(), "Ann Example", {"SD Card", "Memory Stick"}), StoreOk);
+    ASSERT_EQ(addUser(dir.path(), "Ann: Example", {"SD Card", "Memory Stick"}), StoreOk);
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
     ASSERT_EQ(library.userCount(), 2);
-
-    const char* names[] = {"Ann Example", "Bob"};
+    const char* names[][2] = {{"Ann: Example", "Ann_ Example"}, {"Bob", "Bob"}};
     for (int16_t i = 0; i < 2; ++i) {
         uint32_t id = 0;
         ASSERT_EQ(library.userIdAt(i, &id), StoreOk);
-        EXPECT_EQ(id, idOf(names[i]));
-        // An ID is not an index: callers that mix them up must fail.
-        EXPECT_NE(id, static_cast<uint32_t>(i));
-
-        char name[256];
-        uint16_t size = sizeof name;
-        EXPECT_EQ(library.userName(id, name, &size), StoreOk);
-        EXPECT_EQ(size, std::strlen(names[i]));
-        EXPECT_STREQ(name, names[i]);
-
-        char folder[64];
-        size = sizeof folder;
-        int32_t count = library.userFolder(id, folder, &size);
-        EXPECT_EQ(count, static_cast<int32_t>(std::strlen(names[i]) + 1));
-        EXPECT_EQ(size, count);
-        EXPECT_STREQ(folder, names[i]);
+        EXPECT_EQ(id, idOf(names[i][0]));
+        EXPECT_NE(id, static_cast<uint32_t>(i));  // an ID is not an index
+        char text[256];
+        uint16_t size = sizeof text;
+        EXPECT_EQ(library.userName(id, text, &size), StoreOk);
+        EXPECT_STREQ(text, names[i][0]);
+        size = sizeof text;
+        EXPECT_GT(library.userFolder(id, text, &size), 0);
+        EXPECT_STREQ(text, names[i][1]);
     }
     uint32_t id = 0;
     EXPECT_EQ(library.userIdAt(2, &id), StoreUnknownUser);
     EXPECT_EQ(library.userIdAt(-1, &id), StoreUnknownUser);
-    EXPECT_EQ(library.userIdFromName("bob", &id), StoreUnknownUser);  // names are exact
+    EXPECT_EQ(library.userIdFromName("bob", &id), StoreUnknownUser);
 }
 
 TEST_F(StoreLibraryTest, SettingsKeepTheirValuesPerUserAndFallBackToTheDefault) {
     ASSERT_EQ(addUser(dir.path(), "Ann"), StoreOk);
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
-    uint32_t ann = idOf("Ann"), bob = idOf("Bob");
-
-    uint32_t value = 0;
-    EXPECT_EQ(library.readSetting(ann, "Brennick", "VistrelWidth", &value, 320), StoreOk);
-    EXPECT_EQ(value, 320u);
-
+    const uint32_t ann = idOf("Ann"), bob = idOf("Bob");
     ASSERT_EQ(library.writeSetting(ann, "Brennick", "VistrelWidth", 160), StoreOk);
     ASSERT_EQ(library.writeSetting(ann, "Brennick", "VistrelHeight", 0xFFFFFFFFu), StoreOk);
     ASSERT_EQ(library.writeSetting(ann, "Other", "VistrelWidth", 7), StoreOk);
     ASSERT_EQ(library.writeSetting(ann, "Brennick", "VistrelWidth", 480), StoreOk);  // replaces
-
-    EXPECT_EQ(library.readSetting(ann, "Brennick", "VistrelWidth", &value, 320), StoreOk);
-    EXPECT_EQ(value, 480u);
-    EXPECT_EQ(library.readSetting(ann, "Brennick", "VistrelHeight", &value, 320), StoreOk);
-    EXPECT_EQ(value, 0xFFFFFFFFu);
-    EXPECT_EQ(library.readSetting(ann, "Other", "VistrelWidth", &value, 320), StoreOk);
-    EXPECT_EQ(value, 7u);
-    EXPECT_EQ(library.readSetting(bob, "Brennick", "VistrelWidth", &value, 320), StoreOk);
-    EXPECT_EQ(value, 320u);
-
+    const struct {
+        uint32_t user;
+        const char *section, *key;
+        uint32_t value;
+    } reads[] = {{ann, "Brennick", "VistrelWidth", 480}, {ann, "Brennick", "VistrelHeight", 0xFFFFFFFFu},
+                 {ann, "Other", "VistrelWidth", 7},      {ann, "Other", "VistrelHeight", 320},
+                 {bob, "Brennick", "VistrelWidth", 320}};
+    for (const auto& r : reads) {
+        uint32_t value = 0;
+        EXPECT_EQ(library.readSetting(r.user, r.section, r.key, &value, 320), StoreOk);
+        EXPECT_EQ(value, r.value) << r.user << " " << r.section << " " << r.key;
+    }
     std::vector<StoreSetting> settings;
     StoreUser user;
     ASSERT_EQ(library.store().findUser(ann, user), StoreOk);
@@ -83,26 +80,38 @@ TEST_F(StoreLibraryTest, SettingsKeepTheirValuesPerUserAndFallBackToTheDefault) 
     EXPECT_EQ(settings.size(), 3u);  // the rewrite did not duplicate the key
 }
 
+// Slot IDs and names per user; 151 never writes past the given count and clears the
+// table it cannot fill; card support follows the slots.
 TEST_F(StoreLibraryTest, CardSlotsAreListedWithNamesAndCardSupportFollowsThem) {
     ASSERT_EQ(addUser(dir.path(), "Ann", {"SD Card", "CF"}), StoreOk);
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
-    uint32_t ann = idOf("Ann"), bob = idOf("Bob");
-
+    const uint32_t ann = idOf("Ann"), bob = idOf("Bob");
     uint16_t count = 0;
     ASSERT_EQ(library.slotCount(ann, &count), StoreOk);
     ASSERT_EQ(count, 2);
-    uint32_t ids[2] = {};
+    uint32_t ids[3] = {0xAAAAAAAA, 0xAAAAAAAA, 0xAAAAAAAA};
     ASSERT_EQ(library.slotIds(ann, ids, &count), StoreOk);
     EXPECT_EQ(count, 2);
     EXPECT_NE(ids[0], ids[1]);
+    EXPECT_EQ(ids[2], 0xAAAAAAAAu);  // beyond the count: untouched
     const char* names[] = {"SD Card", "CF"};
+    char name[128];
     for (int i = 0; i < 2; ++i) {
-        char name[128];
         uint16_t size = sizeof name;
         EXPECT_EQ(library.slotName(ann, ids[i], name, &size), StoreOk);
         EXPECT_STREQ(name, names[i]);
-        EXPECT_EQ(size, std::strlen(names[i]));
     }
+    uint32_t fewer[2] = {0xAAAAAAAA, 0xAAAAAAAA};
+    count = 1;
+    EXPECT_EQ(library.slotIds(ann, fewer, &count), StoreTooSmall);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(fewer[0], ids[0]);
+    EXPECT_EQ(fewer[1], 0xAAAAAAAAu);
+    count = 2;
+    EXPECT_EQ(library.slotIds(ann + 100, fewer, &count), StoreUnknownUser);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(fewer[0] | fewer[1], 0u);
+
     uint32_t support = 7;
     EXPECT_EQ(library.cardSupport(ann, &support), StoreOk);
     EXPECT_EQ(support, 1u);
@@ -110,50 +119,22 @@ TEST_F(StoreLibraryTest, CardSlotsAreListedWithNamesAndCardSupportFollowsThem) {
     EXPECT_EQ(support, 0u);
     EXPECT_EQ(library.slotCount(bob, &count), StoreOk);
     EXPECT_EQ(count, 0);
-
-    // Another user's slot is not this user's.
-    char name[128];
     uint16_t size = sizeof name;
-    EXPECT_EQ(library.slotName(bob, ids[0], name, &size), StoreUnknownSlot);
+    EXPECT_EQ(library.slotName(bob, ids[0], name, &size), StoreUnknownSlot);  // another user's slot
     EXPECT_EQ(size, 0);
-
-    uint32_t added = 0;
-    ASSERT_EQ(library.store().addSlot(bob, "Later card", &added), StoreOk);
+    ASSERT_EQ(library.store().addSlot(bob, "Later card"), StoreOk);
     EXPECT_EQ(library.cardSupport(bob, &support), StoreOk);
     EXPECT_EQ(support, 1u);
 }
 
-TEST_F(StoreLibraryTest, SlotIdsNeverWritesPastTheGivenCountAndClearsWhatItCannotFill) {
-    ASSERT_EQ(addUser(dir.path(), "Ann", {"A", "B", "C"}), StoreOk);
-    uint32_t ann = idOf("Ann");
-    uint32_t table[4] = {0xAAAAAAAA, 0xAAAAAAAA, 0xAAAAAAAA, 0xAAAAAAAA};
-    uint16_t count = 2;
-    EXPECT_EQ(library.slotIds(ann, table, &count), StoreTooSmall);
-    EXPECT_EQ(count, 2);
-    EXPECT_NE(table[0], 0u);
-    EXPECT_NE(table[1], 0u);
-    EXPECT_EQ(table[2], 0xAAAAAAAAu);  // beyond the count: untouched
-
-    uint32_t unknown[3] = {9, 9, 9};
-    count = 3;
-    EXPECT_EQ(library.slotIds(ann + 100, unknown, &count), StoreUnknownUser);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(unknown[0] | unknown[1] | unknown[2], 0u);
-}
-
-// Every text ordinal against a buffer one byte short of the text and its zero, and
-// one that is just right: never a byte past the capacity, never a cut text.
+// Every text ordinal against a buffer one byte short of the text and its zero, one of
+// no capacity, and one just right: never a byte past the capacity, never a cut text.
 TEST_F(StoreLibraryTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer) {
-    std::string userName(MaxUserName, 'u');
-    std::string slotName(MaxSlotName, 's');
+    std::string userName(MaxUserName, 'u'), slotName(MaxSlotName, 's');
     ASSERT_EQ(addUser(dir.path(), userName, {slotName}), StoreOk);
-    uint32_t id = idOf(userName.c_str());
-    uint32_t slot = 0;
-    uint16_t one = 1;
-    ASSERT_EQ(library.slotIds(id, &slot, &one), StoreOk);
+    const uint32_t id = idOf(userName.c_str()), slot = firstSlot(id);
     StoreUser user;
     ASSERT_EQ(library.store().findUser(id, user), StoreOk);
-
     struct Case {
         const char* what;
         std::string text;
@@ -170,10 +151,8 @@ TEST_F(StoreLibraryTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer)
         SCOPED_TRACE(c.what);
         const uint16_t fits = static_cast<uint16_t>(c.text.size() + 1);
         std::vector<char> buffer(fits + 16, '#');
-
         uint16_t size = static_cast<uint16_t>(fits - 1);
-        int32_t result = c.call(buffer.data(), &size);
-        EXPECT_EQ(result, StoreTooSmall);
+        EXPECT_EQ(c.call(buffer.data(), &size), StoreTooSmall);
         EXPECT_EQ(size, c.countIncludesZero ? fits : 0);  // the count needed, or "no name"
         EXPECT_EQ(buffer[0], '\0');
         for (size_t i = fits - 1; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], '#') << i;
@@ -184,50 +163,36 @@ TEST_F(StoreLibraryTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer)
         EXPECT_EQ(buffer[0], '#');  // capacity 0: not even the zero
 
         size = fits;
-        result = c.call(buffer.data(), &size);
+        EXPECT_EQ(c.call(buffer.data(), &size), c.countIncludesZero ? int32_t{fits} : int32_t{StoreOk});
         EXPECT_EQ(std::string(buffer.data()), c.text);
         EXPECT_EQ(buffer[fits], '#');
-        if (c.countIncludesZero) {
-            EXPECT_EQ(result, fits);
-            EXPECT_EQ(size, fits);
-        } else {
-            EXPECT_EQ(result, StoreOk);
-            EXPECT_EQ(size, fits - 1);
-        }
+        EXPECT_EQ(size, c.countIncludesZero ? fits : fits - 1);
     }
 }
 
 // The program puts a backslash at index n - 1 of the root unless one is there, with n
 // the count given back: counting the zero makes that exactly one appended backslash.
 TEST_F(StoreLibraryTest, RootCountLetsTheProgramAppendOneBackslash) {
-    struct Case {
-        std::string configured, expected;
-    };
-    std::vector<Case> cases = {
-        {dir.path(), dir.path() + "\\"},
-        {dir.path() + "/", dir.path() + "\\"},
-        {dir.path() + "\\\\", dir.path() + "\\"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.configured);
-        StoreLibrary configured(c.configured);
+    for (const std::string& configured : {dir.path(), dir.path() + "/", dir.path() + "\\\\"}) {
+        SCOPED_TRACE(configured);
+        StoreLibrary library(configured);
         char folder[256];
         uint16_t n = sizeof folder;
-        ASSERT_GT(configured.rootFolder(folder, &n), 0);
+        ASSERT_GT(library.rootFolder(folder, &n), 0);
         ASSERT_GE(n, 1);
         if (folder[n - 1] != '\\') {
             folder[n - 1] = '\\';
             folder[n] = '\0';
         }
-        EXPECT_EQ(std::string(folder), c.expected);
+        EXPECT_EQ(std::string(folder), dir.path() + "\\");
     }
 }
 
 TEST_F(StoreLibraryTest, UnknownUsersAndSlotsAndNullPointersGiveErrorsAndClearedOutValues) {
     ASSERT_EQ(addUser(dir.path(), "Ann", {"SD"}), StoreOk);
-    uint32_t ann = idOf("Ann");
-    const uint32_t nobody = ann + 1000;
-    writeText(dir.file("photo.jpg"), "x");
+    const uint32_t ann = idOf("Ann"), nobody = ann + 1000;
+    const std::string photo = dir.file("photo.jpg");
+    ASSERT_TRUE(writeText(photo, "x"));
 
     char text[128] = "stale";
     uint16_t size = sizeof text;
@@ -247,9 +212,9 @@ TEST_F(StoreLibraryTest, UnknownUsersAndSlotsAndNullPointersGiveErrorsAndCleared
     EXPECT_EQ(count, 0);
     size = sizeof text;
     EXPECT_EQ(library.slotName(ann, 12345, text, &size), StoreUnknownSlot);
-    EXPECT_EQ(library.installToMemory("Nobody", dir.file("photo.jpg").c_str()), StoreUnknownUser);
-    EXPECT_EQ(library.installToCard(nobody, 501, dir.file("photo.jpg").c_str()), StoreUnknownUser);
-    EXPECT_EQ(library.installToCard(ann, 12345, dir.file("photo.jpg").c_str()), StoreUnknownSlot);
+    EXPECT_EQ(library.installToMemory("Nobody", photo.c_str()), StoreUnknownUser);
+    EXPECT_EQ(library.installToCard(nobody, 501, photo.c_str()), StoreUnknownUser);
+    EXPECT_EQ(library.installToCard(ann, 12345, photo.c_str()), StoreUnknownSlot);
 
     EXPECT_EQ(library.userIdAt(0, nullptr), StoreBadArgument);
     EXPECT_EQ(library.userName(ann, text, nullptr), StoreBadArgument);
@@ -267,13 +232,9 @@ TEST_F(StoreLibraryTest, UnknownUsersAndSlotsAndNullPointersGiveErrorsAndCleared
 
 TEST_F(StoreLibraryTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     ASSERT_EQ(addUser(dir.path(), "Ann", {"SD"}), StoreOk);
-    uint32_t ann = idOf("Ann");
-    uint32_t slot = 0;
-    uint16_t one = 1;
-    ASSERT_EQ(library.slotIds(ann, &slot, &one), StoreOk);
+    const uint32_t ann = idOf("Ann"), slot = firstSlot(ann);
     ASSERT_TRUE(writeText(dir.file("a.pdb"), "a"));
     ASSERT_TRUE(writeText(dir.file("b.jpg"), "b"));
-
     EXPECT_EQ(library.installToMemory("Ann", dir.file("a.pdb").c_str()), StoreOk);
     EXPECT_EQ(library.installToCard(ann, slot, dir.file("b.jpg").c_str()), StoreOk);
     EXPECT_EQ(library.installToMemory("Ann", dir.file("missing.pdb").c_str()), StoreFileMissing);

@@ -2,7 +2,6 @@
 // Shared by the store tests (unit and Win32): files made in code.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,8 +16,7 @@ inline std::vector<uint8_t> photoDatabase(const char* name, const std::vector<ui
     std::vector<uint8_t> bytes(88 + jpeg.size(), 0);
     std::memcpy(bytes.data(), name, std::min<size_t>(std::strlen(name), 31));
     bytes[35] = 1;
-    std::memcpy(&bytes[60], "jpeg", 4);
-    std::memcpy(&bytes[64], "Vrel", 4);
+    std::memcpy(&bytes[60], "jpegVrel", 8);
     bytes[77] = 1;
     bytes[81] = 88;
     if (!jpeg.empty()) std::memcpy(&bytes[88], jpeg.data(), jpeg.size());
@@ -26,10 +24,7 @@ inline std::vector<uint8_t> photoDatabase(const char* name, const std::vector<ui
 }
 
 inline bool writeText(const std::string& path, const std::string& text) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && ok;
+    return writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 inline std::string readText(const std::string& path) {
