@@ -1,7 +1,5 @@
 #include "program_harness.h"
 #include <shlobj.h>
-#include <filesystem>
-#include <system_error>
 #include "app/AppModule.h"
 #include "app/resources/resource.h"
 #include "app/Startup.h"
@@ -19,17 +17,6 @@ std::string windowText(HWND window) {
     return text;
 }
 
-// The desktop-relative list of a Windows path, as the shell parses it.
-LPITEMIDLIST parsePath(const std::string& path) {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
-    std::wstring wide(path.begin(), path.end());
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr))) list = nullptr;
-    desktop->Release();
-    return list;
-}
-
 std::string className(HWND window) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
@@ -37,27 +24,6 @@ std::string className(HWND window) {
 }
 
 }  // namespace
-
-ZTempFolder::ZTempFolder() {
-    static unsigned counter = 0;
-    for (;;) {
-        root = "Z:\\tmp\\vistrel-e2e-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        if (CreateDirectoryA(root.c_str(), nullptr)) return;
-    }
-}
-
-ZTempFolder::~ZTempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(root), ignored);
-}
-
-std::string ZTempFolder::path(const std::string& below) const { return below.empty() ? root : root + "\\" + below; }
-
-std::string ZTempFolder::makeFolder(const std::string& below) const {
-    std::string made = path(below);
-    CreateDirectoryA(made.c_str(), nullptr);
-    return made;
-}
 
 TestStore::TestStore(const std::string& root, bool create) : store(root) {
     if (create) CreateDirectoryA(root.c_str(), nullptr);
@@ -184,20 +150,7 @@ bool RunningProgram::openFolder(const std::string& path) {
     return selected;
 }
 
-std::vector<std::string> RunningProgram::rowNames() const {
-    std::vector<std::string> names;
-    HWND list = item(IDC_FILE_LIST);
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        char text[MAX_PATH] = "";
-        LVITEMA query{};
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&query));
-        names.emplace_back(text);
-    }
-    return names;
-}
+std::vector<std::string> RunningProgram::rowNames() const { return listRowNames(item(IDC_FILE_LIST)); }
 
 int RunningProgram::rowOf(const std::string& name) const {
     std::vector<std::string> names = rowNames();

@@ -12,21 +12,7 @@
 #include "app/MessageLoop.h"
 #include "hotsync/HotSyncBinding.h"
 #include "standin/Store.h"
-
-// A fresh folder under /tmp, named through drive Z: as the program and the shell see
-// it; removed with all it holds.
-class ZTempFolder {
-public:
-    ZTempFolder();
-    ~ZTempFolder();
-    ZTempFolder(const ZTempFolder&) = delete;
-    ZTempFolder& operator=(const ZTempFolder&) = delete;
-    std::string path(const std::string& below = "") const;
-    std::string makeFolder(const std::string& below) const;
-
-private:
-    std::string root;
-};
+#include "support/ZFolder.h"
 
 // A HotSync store at root for the libraries of this process (and of the tools it
 // starts): the libraries' variable names it while this object lives.
@@ -135,5 +121,5 @@ protected:
     static void TearDownTestSuite();
     void TearDown() override;
 
-    ZTempFolder temp;
+    ZFolder temp;
 };

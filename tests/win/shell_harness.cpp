@@ -1,7 +1,5 @@
 #include "shell_harness.h"
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <olectl.h>
 #include "shell/ComRef.h"
 
@@ -36,40 +34,6 @@ std::vector<BYTE> makeList(const std::vector<std::vector<BYTE>>& items) {
     }
     bytes.insert(bytes.end(), {0, 0});
     return bytes;
-}
-
-ZFolder::ZFolder() {
-    static unsigned counter = 0;
-    do root = "Z:\\tmp\\vistrel-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-    while (!CreateDirectoryA(root.c_str(), nullptr));
-}
-
-ZFolder::~ZFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(root), ignored);
-}
-
-std::string ZFolder::path(const std::string& below) const { return below.empty() ? root : root + "\\" + below; }
-
-std::string ZFolder::makeFolder(const std::string& below) const {
-    std::string made = path(below);
-    CreateDirectoryA(made.c_str(), nullptr);
-    return made;
-}
-
-std::string ZFolder::makeFile(const std::string& below, const std::vector<uint8_t>& bytes) const {
-    std::string made = path(below);
-    std::ofstream(made, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return made;
-}
-
-LPITEMIDLIST parsePath(const std::string& path) {
-    ComRef<IShellFolder> desktop;
-    if (FAILED(SHGetDesktopFolder(desktop.put()))) return nullptr;
-    std::wstring wide(path.begin(), path.end());
-    LPITEMIDLIST list = nullptr;
-    if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr))) return nullptr;
-    return list;
 }
 
 namespace {
@@ -157,19 +121,7 @@ LRESULT BrowserWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(parent, message, wParam, lParam);
 }
 
-std::vector<std::string> BrowserWindow::rowNames() const {
-    std::vector<std::string> names;
-    int count = static_cast<int>(SendMessageA(listControl, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        char text[MAX_PATH] = "";
-        LVITEMA item{};
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(listControl, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        names.emplace_back(text);
-    }
-    return names;
-}
+std::vector<std::string> BrowserWindow::rowNames() const { return listRowNames(listControl); }
 
 int BrowserWindow::rowOf(const std::string& name) const {
     std::vector<std::string> names = rowNames();

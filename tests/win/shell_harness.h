@@ -12,6 +12,7 @@
 #include "shell/IdList.h"
 #include "shell/ShellItem.h"
 #include "support/RecordingHost.h"
+#include "support/ZFolder.h"
 #include "app_harness.h"  // AppSession: the program's own start-up, shell allocator included
 
 // The task allocator (which the shell's is), accounting for every block it gives out.
@@ -38,25 +39,6 @@ public:
 std::vector<BYTE> bytesOf(LPCITEMIDLIST list);
 std::vector<BYTE> makeList(const std::vector<std::vector<BYTE>>& items);
 inline LPCITEMIDLIST asList(const std::vector<BYTE>& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
-
-// A fresh folder under /tmp, reached through drive Z: as the shell sees it.
-class ZFolder {
-public:
-    ZFolder();
-    ~ZFolder();
-    ZFolder(const ZFolder&) = delete;
-    ZFolder& operator=(const ZFolder&) = delete;
-    // The folder's Windows path, or a path below it.
-    std::string path(const std::string& below = "") const;
-    std::string makeFolder(const std::string& below) const;
-    std::string makeFile(const std::string& below, const std::vector<uint8_t>& bytes = {'x'}) const;
-
-private:
-    std::string root;
-};
-
-// The desktop-relative list of a Windows path, through the desktop's ParseDisplayName.
-LPITEMIDLIST parsePath(const std::string& path);
 
 // A plain parent window with a list and a tree child, both attached. It does for the
 // controls what the main dialog does: reflects their notifications as OCM_NOTIFY and
