@@ -1,7 +1,6 @@
 #include "shell_harness.h"
 #include <algorithm>
 #include <olectl.h>
-#include "shell/ComRef.h"
 
 void* STDMETHODCALLTYPE TrackingAllocator::Alloc(SIZE_T size) {
     if (failFrom >= 0 && allocations++ >= failFrom) return nullptr;
