@@ -30,6 +30,11 @@ bool acceptsSuffix(const char* path, size_t n) {
 
 uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
+// The library leaves the pad byte of its BGRX output undefined; ours is 0.
+void clearPadBytes(uint8_t* row, uint32_t width) {
+    for (uint32_t i = 0; i < width; ++i) row[4 * i + 3] = 0;
+}
+
 // One decoded scanline into one bottom-up BGR0 row. Four-component output is CMYK
 // (YCCK files are turned into CMYK by the library); Adobe's writers store it inverted.
 void convertRow(const JSAMPLE* in, uint8_t* out, uint32_t width, int components, bool invertedCmyk) {
@@ -88,17 +93,23 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
                 static_cast<unsigned>(MaxPhotoPixels / 1000000));
         return false;
     }
+    // Colour comes out of the library already in our blue, green, red, pad order, straight
+    // into the photograph's rows: the same pixels as RGB rearranged, without a pass of our
+    // own over every pixel. Greyscale and CMYK keep the library's own output.
+    const bool direct = cinfo->out_color_space == JCS_RGB;
+    if (direct) cinfo->out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(cinfo);
 
-    const int components = cinfo->output_components;
+    const int components = direct ? 3 : cinfo->output_components;
     if (components != 1 && components != 3 && components != 4) {
         fprintf(stderr, "%s: %d colour components are not supported\n", view.photoPath, components);
         return false;
     }
     const uint32_t width = cinfo->output_width;
     const uint32_t height = cinfo->output_height;
-    JSAMPARRAY line = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                  scanlineSamples(components, width), 1);
+    JSAMPARRAY line = direct ? nullptr
+                             : (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                           scanlineSamples(components, width), 1);
 
     view.imageWidth = static_cast<int32_t>(width);
     view.imageHeight = static_cast<int32_t>(height);
@@ -115,9 +126,14 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     const size_t stride = static_cast<size_t>(width) * 4;
     // The first scanline is the top of the picture: it goes to the last row in memory.
     while (cinfo->output_scanline < height) {
-        if (jpeg_read_scanlines(cinfo, line, 1) != 1) return false;  // only a suspending source does this
-        size_t row = height - cinfo->output_scanline;
-        convertRow(line[0], view.photoPixels.data() + row * stride, width, components, invertedCmyk);
+        uint8_t* row = view.photoPixels.data() + (height - 1 - cinfo->output_scanline) * stride;
+        JSAMPROW target = row;
+        // Only a suspending source reads no line.
+        if (jpeg_read_scanlines(cinfo, direct ? &target : line, 1) != 1) return false;
+        if (direct)
+            clearPadBytes(row, width);
+        else
+            convertRow(line[0], row, width, components, invertedCmyk);
     }
     jpeg_finish_decompress(cinfo);
     return true;
