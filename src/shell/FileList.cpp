@@ -26,20 +26,10 @@ bool FileList::showFolder(LPCITEMIDLIST absoluteList) {
     SendMessageA(window, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window, LVM_DELETEALLITEMS, 0, 0);
 
-    ComRef<IEnumIDList> items;
-    SHCONTF flags = enumerationFlags(browseOptions, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
-    if (SUCCEEDED(folder->EnumObjects(nullptr, flags, items.put())) && items) {
-        for (;;) {
-            LPITEMIDLIST fetchedList = nullptr;
-            ULONG fetched = 0;
-            HRESULT next = items->Next(1, &fetchedList, &fetched);
-            IdListHolder item(fetchedList);
-            if (next != S_OK || fetched == 0 || !item) break;
-            ULONG attributes = listItemAttributes;
-            if (!queryAttributes(browseOptions, folder.get(), item.get(), attributes))
-                insertListItem(folder.get(), absoluteList, item.get(), attributes);
-        }
-    }
+    forEachKeptItem(folder.get(), browseOptions, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, listItemAttributes,
+                    [&](LPCITEMIDLIST item, ULONG attributes) {
+                        insertListItem(folder.get(), absoluteList, item, attributes);
+                    });
 
     SendMessageA(window, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&compareShellItems));
     SendMessageA(window, WM_SETREDRAW, TRUE, 0);

@@ -166,20 +166,10 @@ void FolderTree::expandNode(const NMTREEVIEWA& expansion) {
         folder.share(record->parentFolder);
     if (!folder) return;
 
-    ComRef<IEnumIDList> items;
-    SHCONTF flags = enumerationFlags(browseOptions, SHCONTF_FOLDERS);
-    if (SUCCEEDED(folder->EnumObjects(nullptr, flags, items.put())) && items) {
-        for (;;) {
-            LPITEMIDLIST fetchedList = nullptr;
-            ULONG fetched = 0;
-            HRESULT next = items->Next(1, &fetchedList, &fetched);
-            IdListHolder item(fetchedList);
-            if (next != S_OK || fetched == 0 || !item) break;
-            ULONG attributes = treeNodeAttributes;
-            if (!queryAttributes(browseOptions, folder.get(), item.get(), attributes))
-                insertNode(folder.get(), record->absoluteIdList.get(), item.get(), attributes, node);
-        }
-    }
+    forEachKeptItem(folder.get(), browseOptions, SHCONTF_FOLDERS, treeNodeAttributes,
+                    [&](LPCITEMIDLIST item, ULONG attributes) {
+                        insertNode(folder.get(), record->absoluteIdList.get(), item, attributes, node);
+                    });
 
     TVSORTCB sort{};
     sort.hParent = node;
