@@ -1,24 +1,10 @@
 #include "shell/ReflectedMessage.h"
+#include "app/Routing.h"
 
-namespace {
-struct MessageRange {
-    UINT first, last;
-};
-const MessageRange reflectedRanges[] = {
-    {OCM_DRAWITEM, OCM_CHARTOITEM},
-    {OCM_COMPAREITEM, OCM_COMPAREITEM},
-    {OCM_NOTIFY, OCM_NOTIFY},
-    {OCM_COMMAND, OCM_COMMAND},
-    {OCM_HSCROLL, OCM_VSCROLL},
-    {OCM_CTLCOLORMSGBOX, OCM_CTLCOLORSTATIC},
-    {OCM_PARENTNOTIFY, OCM_PARENTNOTIFY},
-};
-}
+static_assert(ReflectionBase == OCM__BASE, "the dialog reflects at OCM__BASE");
 
 bool isReflectedMessage(UINT message) {
-    for (const MessageRange& range : reflectedRanges)
-        if (message >= range.first && message <= range.last) return true;
-    return false;
+    return message >= ReflectionBase && reflectionSource(message - ReflectionBase) != ReflectFrom::None;
 }
 
 LRESULT answerReflected(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,7 +3,8 @@
 #include <olectl.h>
 
 // The dialog sends a child's notifications back to the child as OCM__BASE plus the
-// message number. True for every message number it reflects that way.
+// message number. True for every message number it reflects that way (the dialog's
+// own reflection rules decide).
 bool isReflectedMessage(UINT message);
 
 // The answer for a reflected message the control object has no use of its own for:
