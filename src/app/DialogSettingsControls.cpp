@@ -14,10 +14,12 @@ void DialogSettingsControls::selectDevice(int index) {
     send(IDC_DEVICE_COMBO, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int DialogSettingsControls::selectedDevice() {
-    LRESULT index = send(IDC_DEVICE_COMBO, CB_GETCURSEL, 0, 0);
+int DialogSettingsControls::selection(int comboId) const {
+    LRESULT index = send(comboId, CB_GETCURSEL, 0, 0);
     return index < 0 ? -1 : static_cast<int>(index);
 }
+
+int DialogSettingsControls::selectedDevice() { return selection(IDC_DEVICE_COMBO); }
 
 bool DialogSettingsControls::deviceText(int index, char* text, size_t capacity) {
     if (!text || capacity == 0) return false;
@@ -46,10 +48,7 @@ void DialogSettingsControls::selectStorage(int index) {
     send(IDC_STORAGE_COMBO, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-int DialogSettingsControls::selectedStorage() {
-    LRESULT index = send(IDC_STORAGE_COMBO, CB_GETCURSEL, 0, 0);
-    return index < 0 ? -1 : static_cast<int>(index);
-}
+int DialogSettingsControls::selectedStorage() { return selection(IDC_STORAGE_COMBO); }
 
 void DialogSettingsControls::setWidthText(const char* text) {
     send(IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));

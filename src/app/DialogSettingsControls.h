@@ -28,6 +28,8 @@ public:
 private:
     LRESULT send(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
     void readText(int controlId, char* text, size_t capacity) const;
+    // The combo box's selected index; -1 when none (CB_ERR).
+    int selection(int comboId) const;
 
     HWND dialog = nullptr;
 };

@@ -63,20 +63,18 @@ void MainDialog::onFinalMessage() {
     settingsControls.attach(nullptr);
 }
 
-void MainDialog::setIcons() {
-    bigIcon = static_cast<HICON>(LoadImageA(appModule.instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                            LR_DEFAULTCOLOR));
-    SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    smallIcon = static_cast<HICON>(LoadImageA(appModule.instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
-                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+HICON MainDialog::setIcon(WPARAM kind, int widthMetric, int heightMetric) {
+    auto icon = static_cast<HICON>(LoadImageA(appModule.instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                              GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
                                               LR_DEFAULTCOLOR));
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(window, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+    return icon;
 }
 
 LRESULT MainDialog::onInitDialog(WPARAM, LPARAM) {
     layout.centreWindow(window);
-    setIcons();
+    bigIcon = setIcon(ICON_BIG, SM_CXICON, SM_CYICON);
+    smallIcon = setIcon(ICON_SMALL, SM_CXSMICON, SM_CYSMICON);
     // Without the shell's allocator no identifier list can be made: browsing stays
     // off, and the rest of the dialog works.
     if (shellAllocator) {
@@ -92,7 +90,7 @@ LRESULT MainDialog::onInitDialog(WPARAM, LPARAM) {
     int16_t users = deviceSettings.fillDeviceList();
     layout.initLayout(window, appModule.instance, true, true, WS_CLIPCHILDREN);
     if (users == 1) {
-        SendDlgItemMessageA(window, IDC_DEVICE_COMBO, CB_SETCURSEL, 0, 0);
+        settingsControls.selectDevice(0);
         deviceSettings.onDeviceSelected();
     }
     return TRUE;  // the dialog manager focuses the first tab stop
@@ -150,10 +148,9 @@ LRESULT MainDialog::onSetClicked(WPARAM, LPARAM) {
 }
 
 LRESULT MainDialog::onSendClicked(WPARAM, LPARAM) {
-    // The selection at the moment of the click. No selection (CB_ERR) becomes 0xFFFF,
+    // The selection at the moment of the click. No selection (-1) becomes 0xFFFF,
     // which is no storage, and the send flow refuses it.
-    LRESULT selected = SendDlgItemMessageA(window, IDC_STORAGE_COMBO, CB_GETCURSEL, 0, 0);
-    photoView.storageIndex = static_cast<uint16_t>(selected);
+    photoView.storageIndex = static_cast<uint16_t>(settingsControls.selectedStorage());
     photoView.sendPhoto(library);
     return 0;
 }

@@ -75,7 +75,9 @@ public:
     DeviceSettings deviceSettings;
 
 private:
-    void setIcons();
+    // Loads the program's icon at the system metrics' size and gives it to the window
+    // as kind (ICON_BIG or ICON_SMALL); the window does not destroy it, the dialog does.
+    HICON setIcon(WPARAM kind, int widthMetric, int heightMetric);
 
     HotSyncLibrary& library;
     HICON bigIcon = nullptr;
