@@ -32,8 +32,6 @@ bool localPath(const char* path, char (&local)[LocalPathSize]) {
     return true;
 }
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
 }  // namespace
 
 NewFileResult openNewFile(const char* path, FILE** stream) {
@@ -79,7 +77,7 @@ bool createFolder(const char* path) {
     if (!localPath(path, local)) return false;
     // mkdir does not take every trailing separator; the folder is the same without it.
     size_t length = strlen(local);
-    while (length > 1 && isSeparator(local[length - 1])) local[--length] = '\0';
+    while (length > 1 && isPathSeparator(local[length - 1])) local[--length] = '\0';
 #ifdef _WIN32
     return _mkdir(local) == 0;
 #else

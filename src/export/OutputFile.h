@@ -5,6 +5,9 @@
 // (Windows) form: the root folder, a backslash, the user's folder and so on.
 // Natively the separators are mapped before the system is asked.
 
+// Both separators count: a forward slash names a folder as well as a backslash.
+inline bool isPathSeparator(char c) { return c == '\\' || c == '/'; }
+
 enum class NewFileResult { Created, Exists, Failed };
 
 // Creates path only if nothing is there yet, and opens it for binary writing.

@@ -1,6 +1,7 @@
 #include "export/PhotoName.h"
 #include <cstdio>
 #include <cstring>
+#include "export/OutputFile.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ void photoBaseName(const char* photoPath, char (&base)[BaseNameSize]) {
     for (const char* p = photoPath; *p; ++p) {
         if (taken > BaseNameSize - 2) taken = 0;
         // A forward slash separates too: it must never reach the output path.
-        if (*p == '\\' || *p == '/')
+        if (isPathSeparator(*p))
             taken = 0;
         else if (isTaken(static_cast<unsigned char>(*p)))
             base[taken++] = *p;

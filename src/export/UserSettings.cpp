@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 #include "export/DeviceSettings.h"
+#include "export/OutputFile.h"
 #include "hotsync/HotSyncLibrary.h"
 #include "photo/PhotoView.h"
 
@@ -16,8 +17,6 @@ const char* const InternalMemory = "Internal memory";
 
 enum { RootFolderSize = 256, UserFolderSize = 64 };
 
-bool isSeparator(char c) { return c == '\\' || c == '/'; }
-
 // root, a backslash unless root ends in one, the user's folder and "\Vistrel\";
 // false (and the folder left empty) when a part is missing or the whole does not fit.
 bool joinOutputFolder(const char* root, const char* folder,
@@ -25,7 +24,7 @@ bool joinOutputFolder(const char* root, const char* folder,
     outputFolder[0] = '\0';
     size_t rootLength = strlen(root);
     if (rootLength == 0 || folder[0] == '\0') return false;
-    const char* separator = isSeparator(root[rootLength - 1]) ? "" : "\\";
+    const char* separator = isPathSeparator(root[rootLength - 1]) ? "" : "\\";
     int length = snprintf(outputFolder, sizeof outputFolder, "%s%s%s\\Vistrel\\", root, separator, folder);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof outputFolder) {
         outputFolder[0] = '\0';
