@@ -30,7 +30,7 @@ bool acceptsSuffix(const char* path, size_t n) {
 
 uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
-// The library leaves the pad byte of its BGRX output undefined; ours is 0.
+// The library fills the pad byte of its BGRX output with 255; ours is 0.
 void clearPadBytes(uint8_t* row, uint32_t width) {
     for (uint32_t i = 0; i < width; ++i) row[4 * i + 3] = 0;
 }
@@ -94,8 +94,8 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
         return false;
     }
     // Colour comes out of the library already in our blue, green, red, pad order, straight
-    // into the photograph's rows: the same pixels as RGB rearranged, without a pass of our
-    // own over every pixel. Greyscale and CMYK keep the library's own output.
+    // into the photograph's rows: the same pixels as RGB rearranged, with no scanline copy
+    // and no conversion of our own. Greyscale and CMYK keep the library's own output.
     const bool direct = cinfo->out_color_space == JCS_RGB;
     if (direct) cinfo->out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(cinfo);
