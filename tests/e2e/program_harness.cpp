@@ -181,20 +181,10 @@ void RunningProgram::doubleClickList(POINT at) {
 }
 
 HTREEITEM RunningProgram::treeNode(UINT relation, HTREEITEM from) const {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(item(IDC_FOLDER_TREE), TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+    return nextTreeNode(item(IDC_FOLDER_TREE), from, relation);
 }
 
-std::string RunningProgram::nodeName(HTREEITEM node) const {
-    char text[MAX_PATH] = "";
-    TVITEMA query{};
-    query.mask = TVIF_HANDLE | TVIF_TEXT;
-    query.hItem = node;
-    query.pszText = text;
-    query.cchTextMax = sizeof text;
-    SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
-    return text;
-}
+std::string RunningProgram::nodeName(HTREEITEM node) const { return treeNodeText(item(IDC_FOLDER_TREE), node); }
 
 bool RunningProgram::isExpanded(HTREEITEM node) const {
     LRESULT state = SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(node),

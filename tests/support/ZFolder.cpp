@@ -53,4 +53,19 @@ std::vector<std::string> listRowNames(HWND list) {
     }
     return names;
 }
+
+HTREEITEM nextTreeNode(HWND tree, HTREEITEM node, UINT relation) {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+}
+
+std::string treeNodeText(HWND tree, HTREEITEM node) {
+    char text[MAX_PATH] = "";
+    TVITEMA item{};
+    item.mask = TVIF_HANDLE | TVIF_TEXT;
+    item.hItem = node;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
 #endif

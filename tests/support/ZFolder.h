@@ -2,6 +2,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
+#include <commctrl.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,4 +30,10 @@ LPITEMIDLIST parsePath(const std::string& path);
 
 // Every row's text of a list view control, in row order.
 std::vector<std::string> listRowNames(HWND list);
+
+// TVM_GETNEXTITEM of a tree view control: a null node with TVGN_ROOT or TVGN_CARET
+// gives the root or the selection.
+HTREEITEM nextTreeNode(HWND tree, HTREEITEM node, UINT relation);
+// A tree node's text.
+std::string treeNodeText(HWND tree, HTREEITEM node);
 #endif

@@ -151,8 +151,7 @@ void BrowserWindow::doubleClickRow(int row) {
 }
 
 HTREEITEM BrowserWindow::treeNext(HTREEITEM node, UINT relation) const {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(treeControl, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(node)));
+    return nextTreeNode(treeControl, node, relation);
 }
 
 TVITEMA BrowserWindow::nodeItem(HTREEITEM node, UINT mask) const {
@@ -164,16 +163,7 @@ TVITEMA BrowserWindow::nodeItem(HTREEITEM node, UINT mask) const {
     return item;
 }
 
-std::string BrowserWindow::nodeName(HTREEITEM node) const {
-    char text[MAX_PATH] = "";
-    TVITEMA item{};
-    item.mask = TVIF_HANDLE | TVIF_TEXT;
-    item.hItem = node;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(treeControl, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+std::string BrowserWindow::nodeName(HTREEITEM node) const { return treeNodeText(treeControl, node); }
 
 std::vector<std::string> BrowserWindow::childNames(HTREEITEM node) const {
     std::vector<std::string> names;
