@@ -1,5 +1,5 @@
 #include "app/MainDialog.h"
-#include "app/AppModule.h"
+#include "win/AppModule.h"
 #include "app/PictureControl.h"
 #include "app/resources/resource.h"
 #include "shell/IdList.h"

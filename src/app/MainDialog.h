@@ -3,8 +3,8 @@
 #include <shlobj.h>
 #include "app/DialogLayout.h"
 #include "app/DialogSettingsControls.h"
-#include "app/Dialog.h"
-#include "app/Routing.h"
+#include "win/Dialog.h"
+#include "win/Routing.h"
 #include "app/ViewHostWin.h"
 #include "export/DeviceSettings.h"
 #include "photo/PhotoView.h"

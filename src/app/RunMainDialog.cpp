@@ -1,7 +1,7 @@
 #include "app/RunMainDialog.h"
-#include "app/AppModule.h"
+#include "win/AppModule.h"
 #include "app/MainDialog.h"
-#include "app/MessageLoop.h"
+#include "win/MessageLoop.h"
 
 int runMainDialog(HotSyncLibrary& library, const char*, int showCommand) {
     MessageLoop loop;

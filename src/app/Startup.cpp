@@ -3,7 +3,7 @@
 #include <objbase.h>
 #include <ole2.h>
 #include <shlobj.h>
-#include "app/AppModule.h"
+#include "win/AppModule.h"
 #include "shell/IdList.h"
 
 void startProcess(HINSTANCE instance) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
-#include "app/Window.h"
+#include "win/Window.h"
 #include "shell/IdList.h"
 
 class PhotoView;

@@ -1,5 +1,5 @@
 #include "shell/ReflectedMessage.h"
-#include "app/Routing.h"
+#include "win/Routing.h"
 
 static_assert(ReflectionBase == OCM__BASE, "the dialog reflects at OCM__BASE");
 

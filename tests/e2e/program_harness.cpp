@@ -1,6 +1,6 @@
 #include "program_harness.h"
 #include <shlobj.h>
-#include "app/AppModule.h"
+#include "win/AppModule.h"
 #include "app/resources/resource.h"
 #include "app/Startup.h"
 #include "shell/IdList.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 #include "app/MainDialog.h"
-#include "app/MessageLoop.h"
+#include "win/MessageLoop.h"
 #include "hotsync/HotSyncBinding.h"
 #include "standin/Store.h"
 #include "support/ZFolder.h"

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <string>
 #include <vector>
-#include "app/AppModule.h"
-#include "app/MessageLoop.h"
+#include "win/AppModule.h"
+#include "win/MessageLoop.h"
 #include "app_harness.h"
 
 namespace {

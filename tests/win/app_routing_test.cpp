@@ -5,7 +5,7 @@
 #include <shlobj.h>
 #include <vector>
 #include "app/MainDialog.h"
-#include "app/Routing.h"
+#include "win/Routing.h"
 #include "app/resources/resource.h"
 #include "app_harness.h"
 

@@ -1,4 +1,4 @@
-#include "app/AppModule.h"
+#include "win/AppModule.h"
 #include <new>
 
 AppModule appModule;

@@ -1,4 +1,4 @@
-#include "app/MessageLoop.h"
+#include "win/MessageLoop.h"
 
 namespace {
 // The system timer message that drives caret blinking and menu scrolling.

@@ -1,4 +1,4 @@
-#include "app/Routing.h"
+#include "win/Routing.h"
 
 const ReflectRule reflectRules[] = {
     {WM_COMMAND, WM_COMMAND, ReflectFrom::CommandLParam},

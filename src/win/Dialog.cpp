@@ -1,5 +1,5 @@
-#include "app/Dialog.h"
-#include "app/AppModule.h"
+#include "win/Dialog.h"
+#include "win/AppModule.h"
 
 DialogObject::~DialogObject() {
     // A window that outlives its object must not reach it any more.

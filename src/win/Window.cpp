@@ -1,4 +1,4 @@
-#include "app/Window.h"
+#include "win/Window.h"
 
 namespace {
 // The window property that names a subclassed control's object.
