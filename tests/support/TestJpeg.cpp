@@ -11,14 +11,11 @@ struct ErrorManager {
     jmp_buf back;
 };
 
-void errorExit(j_common_ptr cinfo) {
-    longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->back, 1);
-}
+void errorExit(j_common_ptr cinfo) { longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->back, 1); }
 
 // No object with a destructor lives between setjmp and the library calls.
 bool compress(jpeg_compress_struct* cinfo, ErrorManager* err, int width, int height, int components,
-              const uint8_t* samples, const JpegOptions* options, unsigned char** out,
-              unsigned long* outSize) {
+              const uint8_t* samples, const JpegOptions* options, unsigned char** out, unsigned long* outSize) {
     cinfo->err = jpeg_std_error(&err->base);
     err->base.error_exit = errorExit;
     if (setjmp(err->back)) {
@@ -33,15 +30,8 @@ bool compress(jpeg_compress_struct* cinfo, ErrorManager* err, int width, int hei
     cinfo->in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, options->quality, TRUE);
-    if (components == 3) {
-        int h = options->subsample ? 2 : 1;
-        cinfo->comp_info[0].h_samp_factor = h;
-        cinfo->comp_info[0].v_samp_factor = h;
-        for (int c = 1; c < 3; ++c) {
-            cinfo->comp_info[c].h_samp_factor = 1;
-            cinfo->comp_info[c].v_samp_factor = 1;
-        }
-    }
+    for (int c = 0; components == 3 && c < 3; ++c)
+        cinfo->comp_info[c].h_samp_factor = cinfo->comp_info[c].v_samp_factor = c == 0 && options->subsample ? 2 : 1;
     if (options->progressive) jpeg_simple_progression(cinfo);
     jpeg_start_compress(cinfo, TRUE);
     while (cinfo->next_scanline < cinfo->image_height) {
@@ -69,7 +59,7 @@ bool decompress(jpeg_decompress_struct* cinfo, ErrorManager* err, const uint8_t*
     result->width = static_cast<int>(cinfo->output_width);
     result->height = static_cast<int>(cinfo->output_height);
     result->components = cinfo->output_components;
-    size_t stride = static_cast<size_t>(result->width) * result->components;
+    const size_t stride = static_cast<size_t>(result->width) * result->components;
     result->samples.resize(stride * result->height);
     while (cinfo->output_scanline < cinfo->output_height) {
         JSAMPROW row = result->samples.data() + stride * cinfo->output_scanline;
@@ -105,21 +95,17 @@ DecodedJpeg decodeJpeg(const uint8_t* data, size_t size) {
 }
 
 std::vector<uint8_t> photographicRgb(int width, int height) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    std::vector<uint8_t> rgb;
     uint32_t noise = 12345;
-    for (int y = 0; y < height; ++y) {
+    auto clamp = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             noise = noise * 1103515245u + 12345u;
-            int grain = static_cast<int>((noise >> 16) & 31) - 16;
-            int r = (x * 255 / (width > 1 ? width - 1 : 1)) + grain;
-            int g = (y * 255 / (height > 1 ? height - 1 : 1)) + grain;
-            int b = (((x / 7) ^ (y / 5)) & 63) * 3 + 40 + grain;
-            uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            p[0] = static_cast<uint8_t>(r < 0 ? 0 : r > 255 ? 255 : r);
-            p[1] = static_cast<uint8_t>(g < 0 ? 0 : g > 255 ? 255 : g);
-            p[2] = static_cast<uint8_t>(b < 0 ? 0 : b > 255 ? 255 : b);
+            const int grain = static_cast<int>((noise >> 16) & 31) - 16;
+            rgb.insert(rgb.end(), {clamp(x * 255 / (width > 1 ? width - 1 : 1) + grain),
+                                   clamp(y * 255 / (height > 1 ? height - 1 : 1) + grain),
+                                   clamp((((x / 7) ^ (y / 5)) & 63) * 3 + 40 + grain)});
         }
-    }
     return rgb;
 }
 
@@ -127,7 +113,7 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file) return false;
     // An empty vector may give a null data(), which fwrite must not receive.
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && ok;
 }
 
@@ -136,8 +122,7 @@ std::vector<uint8_t> readFile(const std::string& path) {
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) return bytes;
     uint8_t chunk[65536];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.insert(bytes.end(), chunk, chunk + n);
     fclose(file);
     return bytes;
 }

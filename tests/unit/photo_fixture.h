@@ -5,26 +5,22 @@
 #include "photo/PhotoView.h"
 #include "support/RecordingHost.h"
 
-// A decoded photograph put in place without a file: every pixel tells where it came
-// from (column in bytes 0-1, stored row in bytes 1-2, byte 3 zero), so that sampling
-// can be checked pixel by pixel. Sides up to 4095.
+// A decoded photograph put in place without a file: every pixel tells where it came from (column
+// in bits 0-11, stored row in bits 12-23, byte 3 zero), so that sampling is checked pixel by pixel.
 inline uint32_t syntheticPixel(int32_t column, int32_t storedRow) {
     return static_cast<uint32_t>(column & 0xFFF) | static_cast<uint32_t>(storedRow & 0xFFF) << 12;
 }
-
 inline uint32_t pixelAt(const uint8_t* pixels, int32_t width, int32_t column, int32_t storedRow) {
     const uint8_t* p = pixels + (static_cast<size_t>(storedRow) * width + column) * 4;
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
-
 inline void loadSynthetic(PhotoView& view, int32_t width, int32_t height) {
     view.photoPixels.allocate(static_cast<size_t>(width) * height * 4);
     uint8_t* p = view.photoPixels.data();
     for (int32_t r = 0; r < height; ++r)
         for (int32_t c = 0; c < width; ++c, p += 4) {
-            uint32_t v = syntheticPixel(c, r);
-            memcpy(p, &v, 3);  // little-endian: blue, green, red
-            p[3] = 0;
+            const uint32_t v = syntheticPixel(c, r);
+            memcpy(p, &v, 4);  // little-endian: blue, green, red, 0
         }
     view.imageWidth = width;
     view.imageHeight = height;
@@ -45,18 +41,12 @@ struct Selection {
         return left == o.left && top == o.top && width == o.width && height == o.height;
     }
 };
-
 inline Selection selectionOf(const PhotoView& view) {
     return {view.selectionLeft, view.selectionTop, view.selectionWidth, view.selectionHeight};
 }
-
 inline void select(PhotoView& view, Selection s) {
-    view.selectionLeft = s.left;
-    view.selectionTop = s.top;
-    view.selectionWidth = s.width;
-    view.selectionHeight = s.height;
+    view.selectionLeft = s.left, view.selectionTop = s.top, view.selectionWidth = s.width, view.selectionHeight = s.height;
 }
-
 inline std::ostream& operator<<(std::ostream& out, const Selection& s) {
     return out << "(" << s.left << ", " << s.top << ", " << s.width << ", " << s.height << ")";
 }

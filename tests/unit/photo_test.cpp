@@ -1,0 +1,462 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <set>
+#include "photo/PhotoDecode.h"
+#include "photo_fixture.h"
+#include "support/RasterCanvas.h"
+#include "support/TempDir.h"
+#include "support/TestJpeg.h"
+
+using testing::HasSubstr;
+using Bytes = std::vector<uint8_t>;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+struct Loaded : HostedView {
+    Loaded() { host.setStatusText("before"); }
+    // Loads path, returning what was written to the standard error stream.
+    std::string load(const std::string& path) {
+        testing::internal::CaptureStderr();
+        view.loadPhoto(path.c_str());
+        return testing::internal::GetCapturedStderr();
+    }
+};
+
+// Offset of the first segment with this marker before the scan data.
+size_t findSegment(const Bytes& jpeg, uint8_t marker) {
+    for (size_t at = 2; at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;
+         at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]))
+        if (jpeg[at + 1] == marker) return at;
+    return std::string::npos;
+}
+
+// Display pixels that are not the photograph's nearest-neighbour source, rows counted from the bottom.
+int samplingErrors(const PhotoView& v) {
+    int errors = 0;
+    for (int32_t i = 0; i < v.displayHeight; ++i)
+        for (int32_t j = 0; j < v.displayWidth; ++j)
+            errors += pixelAt(v.displayPixels.data(), v.displayWidth, j, i) !=
+                      syntheticPixel(j * v.imageWidth / v.displayWidth, v.imageHeight * i / v.displayHeight);
+    return errors;
+}
+
+// A 1600 x 1200 photograph as a 400 x 300 display copy for a 320 x 320 device, the record emptied.
+struct Framed : HostedView {
+    explicit Framed(Selection s, int32_t viewWidth = 400) : HostedView(viewWidth, viewWidth * 3 / 4) {
+        loadSynthetic(view, 1600, 1200);
+        view.rebuildDisplay(viewWidth, viewWidth * 3 / 4);
+        host = RecordingHost();
+        select(view, s);
+    }
+};
+
+}  // namespace
+
+// Names are tried only with a .jpg or .jpeg suffix in any case; others ask for a JPEG or are ignored.
+TEST(PhotoLoad, OnlyJpgAndJpegSuffixesAreOpened) {
+    enum Outcome { Opened, Ignored, NotJpeg };
+    const std::pair<const char*, Outcome> cases[] = {
+        {"a.jpg", Opened},      {"A.JPG", Opened},       {"x.JpEg", Opened},    {"x.jpeg", Opened},
+        {".jpg", Ignored},      {"ajpg", Ignored},       {"", Ignored},         {"photo.jpe", NotJpeg},
+        {"photo.jfif", NotJpeg}, {"x.jpg.png", NotJpeg}, {"x_jpg", NotJpeg},    {"photojpeg", NotJpeg},
+        {"x.jpgx", NotJpeg}};
+    TempDir dir;
+    for (const auto& [name, outcome] : cases) {
+        Loaded l;
+        const std::string path = outcome == Opened ? dir.file(name) : name;  // no such file
+        EXPECT_EQ(l.load(path), outcome == Opened ? "can't open " + path + "\n" : "") << name;
+        EXPECT_EQ(l.host.statusTexts, (outcome == NotJpeg ? Strings{"before", "Choose a jpeg file..."} : Strings{"before"}));
+        EXPECT_EQ(std::string(l.view.photoPath), outcome == Opened ? path : "") << name;
+        EXPECT_EQ(l.host.invalidations.empty(), outcome != Opened) << name;
+    }
+}
+
+// Grey repeats its one sample; CMYK is inverted when Adobe's marker says so; rows go bottom-up.
+TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
+    for (auto [components, width] : {std::pair{1, 333u}, {3, 333u}, {1, 334u}, {4, 5u}, {1, 1u}})
+        EXPECT_EQ(scanlineSamples(components, width) % 2, 0u);
+    const BitmapInfo header = makeBitmapInfo(7, 5);  // what GDI draws from: 32-bit, bottom-up, uncompressed
+    EXPECT_EQ(std::vector<int>({int(header.bmiHeader.biSize), header.bmiHeader.biWidth, header.bmiHeader.biHeight,
+                                header.bmiHeader.biPlanes, header.bmiHeader.biBitCount,
+                                int(header.bmiHeader.biCompression)}),
+              std::vector<int>({40, 7, 5, 1, 32, 0}));
+    struct Case {
+        int width, height, components;
+        JpegOptions options;
+    } cases[] = {{333, 5, 1, {}}, {333, 5, 3, {}}, {37, 19, 3, {90, true, true}}, {1, 1, 3, {}}};
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " x " << c.components);
+        Bytes samples(size_t(c.width) * c.height * c.components);
+        for (size_t i = 0; i < samples.size(); ++i) samples[i] = uint8_t(i * 7 + i / 5);
+        const Bytes jpeg = encodeJpeg(c.width, c.height, c.components, samples, c.options);
+        const DecodedJpeg expected = decodeJpeg(jpeg.data(), jpeg.size());
+        ASSERT_TRUE(writeFile(dir.file("p.jpg"), jpeg));
+        Loaded l;
+        EXPECT_EQ(l.load(dir.file("p.jpg")), "");
+        ASSERT_TRUE(l.view.photoLoaded);
+        ASSERT_EQ(std::make_pair(l.view.imageWidth, l.view.imageHeight), std::make_pair(c.width, c.height));
+        const BitmapInfo sized = makeBitmapInfo(c.width, c.height);
+        EXPECT_EQ(memcmp(&l.view.photoHeader, &sized, sizeof sized), 0);
+        ASSERT_EQ(l.view.photoPixels.size(), size_t(c.width) * c.height * 4);
+        int mismatches = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const uint8_t* s = &expected.samples[(size_t(y) * c.width + x) * c.components];
+                const uint8_t* p = l.view.photoPixels.data() + ((c.height - 1 - y) * c.width + x) * 4;
+                const int rgb = c.components == 1 ? 0 : 1;
+                mismatches += p[0] != s[2 * rgb] || p[1] != s[rgb] || p[2] != s[0] || p[3] != 0;
+            }
+        EXPECT_EQ(mismatches, 0);
+    }
+    struct Cmyk {
+        uint8_t cmyk[4];
+        bool adobe;  // Adobe's writers store CMYK inverted (255 = no ink) and mark the file
+        uint8_t red, green, blue;
+    } cmyks[] = {{{255, 0, 0, 255}, true, 255, 0, 0},       {{255, 255, 255, 128}, true, 128, 128, 128},
+                 {{255, 128, 128, 255}, true, 255, 128, 128}, {{0, 255, 255, 0}, false, 255, 0, 0},
+                 {{255, 255, 0, 64}, false, 0, 0, 191}};
+    for (const Cmyk& c : cmyks) {
+        Bytes samples;
+        for (int i = 0; i < 256; ++i) samples.insert(samples.end(), c.cmyk, c.cmyk + 4);
+        Bytes jpeg = encodeJpeg(16, 16, 4, samples, {100, false, false});
+        const size_t adobe = findSegment(jpeg, 0xEE);
+        ASSERT_NE(adobe, std::string::npos);
+        if (!c.adobe) jpeg.erase(jpeg.begin() + adobe, jpeg.begin() + adobe + 2 + (jpeg[adobe + 2] << 8 | jpeg[adobe + 3]));
+        ASSERT_TRUE(writeFile(dir.file("cmyk.jpg"), jpeg));
+        Loaded l;
+        l.load(dir.file("cmyk.jpg"));
+        ASSERT_TRUE(l.view.photoLoaded);
+        const uint8_t* p = l.view.photoPixels.data() + (8 * 16 + 8) * 4;
+        EXPECT_TRUE(abs(p[0] - c.blue) <= 3 && abs(p[1] - c.green) <= 3 && abs(p[2] - c.red) <= 3 && p[3] == 0)
+            << int(c.cmyk[0]) << " " << int(c.cmyk[3]) << ": " << int(p[2]) << " " << int(p[1]) << " " << int(p[0]);
+    }
+}
+
+// Regression: a tiny file declaring an enormous picture made us allocate and decode it. A damaged
+// file after a good photograph leaves none, libjpeg's message, the status as it was and a repaint;
+// a file cut inside its scan data still loads with libjpeg's warning.
+TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
+    const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48)), small = encodeJpeg(8, 8, 3, photographicRgb(8, 8));
+    size_t scan = 2;  // the start-of-scan marker
+    while (scan + 1 < cut.size() && !(cut[scan] == 0xFF && cut[scan + 1] == 0xDA)) ++scan;
+    const size_t sof = findSegment(small, 0xC0);
+    ASSERT_NE(sof, std::string::npos);
+    auto declaring = [&](uint16_t width, uint16_t height) {
+        Bytes bytes = small;
+        const uint8_t size[4] = {uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width)};
+        memcpy(&bytes[sof + 5], size, 4);
+        return bytes;
+    };
+    const struct {
+        Bytes bytes;
+        const char* message;
+        int32_t loadedWidth;  // 0: refused
+    } cases[] = {{{}, "Empty input file", 0},
+                 {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Not a JPEG file", 0},
+                 {{0xFF, 0xD8, 0xFF, 0x01, 0x02}, "", 0},
+                 {Bytes(cut.begin(), cut.begin() + scan / 2), "", 0},
+                 {Bytes(cut.begin(), cut.begin() + scan), "", 0},
+                 {Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3), "Premature end of JPEG file", 64},
+                 {declaring(60000, 60000), "megapixels", 0},
+                 {declaring(20000, 10001), "megapixels", 0},
+                 {declaring(65500, 4000), "megapixels", 0},
+                 {declaring(2000, 8), "", 2000}};  // the patching alone does not refuse
+    TempDir dir;
+    const std::string good = dir.file("good.JPEG"), damaged = dir.file("damaged.jpg");
+    ASSERT_TRUE(writeFile(good, encodeJpeg(800, 450, 3, photographicRgb(800, 450))));
+    Loaded l;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes, " << c.message);
+        ASSERT_TRUE(writeFile(damaged, c.bytes));
+        EXPECT_EQ(l.load(good), "");
+        ASSERT_EQ(std::make_pair(l.view.displayWidth, l.view.displayHeight), std::make_pair(400, 225));
+        EXPECT_EQ(l.host.lastStatus(), "Selection : ( 0 , 0 ) [ 320 x 320 ] ==> [ 320 x 320 ] "
+                                       "- selection matches device screen (best quality)");
+        const Strings status = l.host.statusTexts;
+        const size_t invalidations = l.host.invalidations.size();
+        const std::string err = l.load(damaged);
+        EXPECT_THAT(err, HasSubstr(c.message));
+        EXPECT_FALSE(err.empty());
+        EXPECT_EQ(l.view.photoLoaded ? l.view.imageWidth : 0, c.loadedWidth);
+        if (c.loadedWidth > 0) continue;
+        EXPECT_EQ(l.view.photoPixels.size(), 800u * 450 * 4);  // nothing allocated for it
+        EXPECT_EQ(l.host.statusTexts, status);
+        EXPECT_EQ(l.host.invalidations.size(), invalidations + 1);
+        EXPECT_TRUE(l.host.invalidations.back());
+    }
+}
+
+// Regression: a path longer than photoPath was copied without a bound; the longest that fits is not cut.
+TEST(PhotoLoad, PathTooLongForTheFieldIsRefusedAndNothingChanges) {
+    TempDir dir;
+    const std::string good = dir.file("good.jpg"), longest(PhotoView::PhotoPathSize - 5, 'p');
+    ASSERT_TRUE(writeFile(good, encodeJpeg(40, 30, 3, photographicRgb(40, 30))));
+    Loaded l;
+    l.load(good);
+    const Strings status = l.host.statusTexts;
+    const std::vector<bool> invalidations = l.host.invalidations;
+    const std::string err = l.load(longest + "q.jpg");
+    EXPECT_THAT(err, testing::AllOf(HasSubstr("path too long"), HasSubstr(longest + "q.jpg")));
+    EXPECT_EQ(std::make_tuple(std::string(l.view.photoPath), l.view.photoLoaded, l.view.imageWidth),
+              std::make_tuple(good, true, 40));
+    EXPECT_EQ(l.host.statusTexts, status);
+    EXPECT_EQ(l.host.invalidations, invalidations);
+    EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
+    EXPECT_EQ(strlen(l.view.photoPath), PhotoView::PhotoPathSize - 1u);
+}
+
+// Regression: width x height x 4 was computed in size_t, which wraps in the 32-bit build.
+TEST(PhotoLoad, SizeLimitAcceptsCameraPhotographsAndBufferSizesFitSizeT) {
+    const struct {
+        uint32_t width, height;
+        bool accepted;
+    } cases[] = {{11648, 8736, true},   {14142, 14142, true},  {20000, 10000, true}, {65500, 3053, true},
+                 {65500, 1, true},      {14143, 14143, false}, {20000, 10001, false}, {65501, 1, false},
+                 {1, 65501, false},     {0xFFFFFFFF, 2, false}};
+    for (const auto& c : cases) EXPECT_EQ(photoSizeAccepted(c.width, c.height), c.accepted) << c.width << " x " << c.height;
+    size_t size = 7;
+    EXPECT_TRUE(pixelBufferSize(0, 0, &size) && size == 0);
+    EXPECT_TRUE(pixelBufferSize(333, 5, &size) && size == 333u * 5 * 4);
+    EXPECT_EQ(pixelBufferSize(65500, 65500, &size), sizeof(size_t) > 4);
+    EXPECT_EQ(pixelBufferSize(32768, 32768, &size), sizeof(size_t) > 4);  // exactly 2^32 bytes
+    EXPECT_FALSE(pixelBufferSize(0xFFFFFFFF, 0xFFFFFFFF, &size));
+}
+
+// The display copy fits the control, shrinking only, and the initial selection is the device screen at
+// display scale. Regressions: a side of 0 (display copy or device) divided by zero; an unmapped copy
+// is neither dragged nor drawn until a rebuild with a real size.
+TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
+    const struct {
+        int32_t photoW, photoH, viewW, viewH, deviceW, deviceH, displayW, displayH;
+        Selection selection;
+    } cases[] = {
+        {1600, 1200, 400, 300, 320, 320, 400, 300, {0, 0, 80, 80}},  {1600, 1200, 800, 600, 320, 320, 800, 600, {0, 0, 160, 160}},
+        {200, 100, 400, 300, 320, 320, 200, 100, {0, 0, 100, 100}},  // cut, then made square
+        {1000, 3000, 400, 300, 320, 320, 100, 300, {0, 0, 32, 32}},  {200, 100, 400, 300, 320, 480, 200, 100, {0, 0, 66, 99}},
+        {300, 600, 400, 300, 160, 160, 150, 300, {0, 0, 80, 80}},    // only the height too big
+        {1000, 333, 400, 300, 320, 320, 400, 133, {0, 0, 128, 127}},  // truncated, not rounded
+        {640, 480, 640, 480, 160, 240, 640, 480, {0, 0, 160, 240}},  {3, 2, 400, 300, 320, 320, 3, 2, {0, 0, 2, 2}},
+        {1600, 1200, 400, 300, 0, 320, 400, 300, {0, 0, 0, 80}},     {1600, 1200, 400, 300, 320, 0, 400, 300, {0, 0, 80, 0}},
+        {1600, 1200, 400, 300, -7, -7, 400, 300, {0, 0, 0, 0}},      {1600, 1200, 400, 300, 100000, 320, 400, 300, {0, 0, 400, 1}},
+        {4000, 1, 400, 300, 320, 320, 400, 0, {0, 0, 0, 0}},         {1, 4000, 400, 300, 320, 320, 0, 300, {0, 0, 0, 0}},
+        {1600, 1200, 0, 300, 320, 320, 0, 0, {0, 0, 0, 0}},          {1600, 1200, 400, 0, 320, 320, 0, 0, {0, 0, 0, 0}},
+        {1600, 1200, -5, -5, 320, 320, 0, 0, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.photoW << "x" << c.photoH << " in " << c.viewW << "x" << c.viewH
+                                        << ", device " << c.deviceW << "x" << c.deviceH);
+        HostedView v;
+        v.view.deviceWidth = c.deviceW;
+        v.view.deviceHeight = c.deviceH;
+        loadSynthetic(v.view, c.photoW, c.photoH);
+        v.host.setStatusText("before");
+        select(v.view, {30, 40, 200, 150});  // a dragged selection: every rebuild replaces it
+        v.view.sourceWidth = v.view.outputWidth = 7;  // from an earlier photograph
+        v.view.rebuildDisplay(c.viewW, c.viewH);
+        const bool mapped = c.displayW > 0 && c.displayH > 0;
+        EXPECT_EQ(std::make_tuple(v.view.viewWidth, v.view.displayWidth, v.view.displayHeight, v.view.displayMapped()),
+                  std::make_tuple(c.viewW, c.displayW, c.displayH, mapped));
+        EXPECT_EQ(selectionOf(v.view), c.selection);
+        EXPECT_EQ(v.host.invalidations, std::vector<bool>{true});  // repaint with erase
+        EXPECT_EQ(v.host.statusTexts.size(), mapped ? 2u : 1u);     // then the verdict, when there is one
+        for (int16_t mode : {PhotoView::DragBottomRight, PhotoView::DragTopLeft, PhotoView::DragMove, PhotoView::DragNone}) {
+            v.view.dragMode = mode;
+            v.view.onMouseMove(0, 200, 150);
+            v.view.onMouseMove(0, 10, 10);
+        }
+        EXPECT_GE(std::min(v.view.outputWidth, v.view.outputHeight), 0);
+        if (mapped) {
+            const BitmapInfo header = makeBitmapInfo(c.displayW, c.displayH);
+            EXPECT_EQ(memcmp(&v.view.displayHeader, &header, sizeof header), 0);
+            EXPECT_EQ(v.view.displayPixels.size(), size_t(c.displayW) * c.displayH * 4);
+            EXPECT_EQ(samplingErrors(v.view), 0);
+            continue;
+        }
+        EXPECT_FALSE(v.view.displayPixels);
+        EXPECT_EQ(std::make_pair(v.view.sourceWidth, v.view.outputWidth), std::make_pair(0, 0));
+        v.view.onMouseButton(0, 0, 0, true);
+        v.view.onMouseMove(0, 50, 50);
+        EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.cursors.size()),
+                  std::make_tuple(PhotoView::DragNone, 0, size_t(0)));
+        RasterCanvas canvas(20, 10);
+        v.view.paint(canvas);
+        EXPECT_EQ(std::make_tuple(canvas.pixel(0, 0), canvas.pixel(19, 9), canvas.copyOuts()), std::make_tuple(0u, 0u, 1));
+        v.view.rebuildDisplay(4000, 4000);
+        EXPECT_TRUE(v.view.displayMapped());
+        EXPECT_EQ(samplingErrors(v.view), 0);
+    }
+}
+
+TEST(DisplayCopy, WithoutAPhotographOnlyTheViewSizeAndStatusChange) {
+    HostedView v;
+    v.view.outputWidth = 22;
+    v.view.frameColour = 0x123456;
+    v.view.rebuildDisplay(123, 45);
+    EXPECT_EQ(std::make_tuple(v.view.viewWidth, v.view.viewHeight, v.view.outputWidth, v.view.frameColour),
+              std::make_tuple(123, 45, 22, 0x123456u));
+    EXPECT_FALSE(v.view.displayPixels);
+    EXPECT_EQ(v.host.statusTexts, Strings{"Choose a jpeg file..."});
+    EXPECT_TRUE(v.host.invalidations.empty());
+}
+
+// A 400 x 300 display copy unscaled in a 500 x 400 control: the frame and its handles are drawn over
+// the picture (drawn under it they would be covered), in dots of the verdict's colour and white gaps,
+// on exactly their own pixels and never outside the copy, which stays black.
+TEST(ViewPainting, FrameIsDrawnOverThePictureOnExactlyItsPixels) {
+    for (const Selection s : {Selection{0, 0, 80, 80}, {100, 50, 121, 37}, {320, 220, 80, 80}, {320, 0, 80, 80},
+                              {350, 250, 100, 100}, {-20, -20, 40, 40}}) {
+        HostedView v(500, 400);
+        loadSynthetic(v.view, 400, 300);
+        v.view.rebuildDisplay(500, 400);
+        select(v.view, s);
+        v.view.updateQuality();
+        RasterCanvas canvas(500, 400);
+        v.view.paint(canvas);
+        std::set<std::pair<int, int>> changed, expected;
+        int dots = 0, others = 0;
+        for (int32_t y = 0; y < 400; ++y)
+            for (int32_t x = 0; x < 500; ++x) {
+                const uint32_t colour = canvas.pixel(x, y),
+                               bgr = x < 400 && y < 300 ? pixelAt(v.view.displayPixels.data(), 400, x, 299 - y) : 0;
+                if (colour == ((bgr >> 16 & 0xFF) | (bgr & 0xFF00) | (bgr & 0xFF) << 16)) continue;
+                changed.insert({x, y});
+                dots += colour == v.view.frameColour;
+                others += colour != v.view.frameColour && colour != RasterCanvas::White;
+            }
+        auto square = [&](int l, int t, int r, int b) {  // the border, both corners included
+            for (int x = std::max(l, 0); x <= std::min(r, 399); ++x)
+                for (int y = std::max(t, 0); y <= std::min(b, 299); ++y)
+                    if (x == l || x == r || y == t || y == b) expected.insert({x, y});
+        };
+        const int r = s.left + s.width - 1, b = s.top + s.height - 1, cx = s.left + s.width / 2, cy = s.top + s.height / 2;
+        square(s.left, s.top, r, b);
+        square(s.left, s.top, s.left + 10, s.top + 10);
+        square(r - 10, b - 10, r, b);
+        square(cx - 5, cy - 5, cx + 5, cy + 5);
+        EXPECT_EQ(changed, expected) << s;
+        EXPECT_TRUE(dots > 0 && others == 0 && canvas.copyOuts() == 1 && !canvas.penSelected()) << s;
+    }
+}
+
+// A 1600 x 1200 photograph as a 400 x 300 display copy (4 photograph pixels per display pixel), or at
+// full size in a view 1600 wide. Regression: 256 x 10000 overflowed 32 bits.
+TEST(Quality, SourceOutputVerdictAndStatusLine) {
+    const char* const verdicts[] = {"matches device screen (best quality)",
+                                    "is greater than device screen (good quality)",
+                                    "is greater than device screen but does not fill it (normal quality)",
+                                    "is smaller than device screen (worst quality)",
+                                    "matches device screen but does not fill it (good quality)",
+                                    "does not match device screen and does not fill it (poor quality)"};
+    const uint32_t colours[] = {0x0040FF40, 0x00FFFF40, 0x00FF4040, 0x004040FF, 0x0040FFFF, 0x004080FF};
+    const struct {
+        int32_t deviceW, deviceH, viewW;
+        Selection selection, source;
+        int32_t outputW, outputH, verdict;
+    } cases[] = {
+        {320, 320, 400, {0, 0, 80, 80}, {0, 0, 320, 320}, 320, 320, 0},   {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
+        {320, 320, 400, {0, 0, 100, 82}, {0, 0, 400, 328}, 320, 262, 2},   {320, 320, 400, {0, 0, 40, 40}, {0, 0, 160, 160}, 320, 320, 3},
+        {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},    {320, 320, 400, {0, 0, 50, 80}, {0, 0, 200, 320}, 200, 320, 4},
+        {320, 320, 400, {0, 0, 100, 50}, {0, 0, 400, 200}, 320, 160, 5},   {320, 320, 400, {0, 0, 100, 80}, {0, 0, 400, 320}, 400, 320, 5},
+        {320, 320, 400, {0, 0, 50, 100}, {0, 0, 200, 400}, 160, 320, 5},   {320, 320, 400, {10, 20, 80, 80}, {40, 80, 320, 320}, 320, 320, 0},
+        {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},  // position and size truncate each on their own
+        {320, 480, 1600, {0, 0, 300, 320}, {0, 0, 300, 320}, 320, 341, 3},  // enlarged 256-fold, then fitted
+        {480, 320, 1600, {0, 0, 500, 480}, {0, 0, 500, 480}, 500, 480, 2},  // output height = device width: no fitting
+        {10000, 10000, 1600, {0, 0, 1000, 800}, {0, 0, 1000, 800}, 10000, 8000, 3},
+    };
+    for (const auto& c : cases) {
+        Framed v(c.selection, c.viewW);
+        v.view.deviceWidth = c.deviceW;
+        v.view.deviceHeight = c.deviceH;
+        v.view.updateQuality();
+        char expected[256];
+        snprintf(expected, sizeof expected, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] - selection %s",
+                 c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH, verdicts[c.verdict]);
+        EXPECT_EQ(v.host.lastStatus(), expected);
+        EXPECT_EQ(std::make_tuple(v.view.sourceLeft, v.view.sourceTop, v.view.sourceWidth, v.view.sourceHeight,
+                                  v.view.outputWidth, v.view.outputHeight, v.view.frameColour),
+                  std::make_tuple(c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH,
+                                  colours[c.verdict])) << expected;
+    }
+}
+
+// Hovering shows the system cursor of the zone under the pointer (diagonal sizing on both corners, the
+// four-way arrow in the centre, the arrow elsewhere); a button-down captures the mouse and starts that
+// zone's drag, the first zone holding the point winning. Neither changes the selection or the status.
+TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
+    const int16_t none = PhotoView::DragNone, tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight,
+                  move = PhotoView::DragMove;
+    const Selection sq = {100, 100, 100, 100}, s15 = {0, 0, 15, 15}, s30 = {0, 0, 30, 30}, s100 = {0, 0, 100, 100};
+    const struct {
+        Selection selection;
+        uint32_t x, y;
+        int16_t mode;
+    } cases[] = {{sq, 109, 109, tl},  {sq, 91, 91, tl},     {sq, 110, 100, none}, {sq, 90, 100, none}, {sq, 200, 200, br},
+                 {sq, 191, 209, br},  {sq, 209, 191, br},   {sq, 190, 200, none}, {sq, 150, 150, move}, {sq, 141, 159, move},
+                 {sq, 160, 150, none}, {sq, 65535, 65535, none}, {{100, 100, 101, 101}, 150, 150, move},  // halves truncated
+                 {s15, 7, 7, tl},     {s15, 12, 12, br},     {s30, 14, 14, move},  {s30, 9, 9, tl},
+                 {s100, 65533, 65001, tl}, {s100, 65000, 0, none}};  // beyond 65000 counts as 0
+    for (const auto& c : cases) {
+        Framed v(c.selection);
+        const int32_t sourceWidth = v.view.sourceWidth;
+        v.view.onMouseMove(0, c.x, c.y);
+        v.view.onMouseButton(0, c.x, c.y, true);
+        SCOPED_TRACE(testing::Message() << c.selection << " at (" << c.x << ", " << c.y << ")");
+        EXPECT_EQ(v.view.dragMode, c.mode);
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == none ? ViewCursor::Arrow : c.mode == move ? ViewCursor::Move
+                                                                                                         : ViewCursor::SizeNwse});
+        EXPECT_EQ(std::make_tuple(v.host.captures, v.host.statusTexts.size(), v.host.invalidations.size(), v.view.sourceWidth),
+                  std::make_tuple(1, size_t(0), size_t(0), sourceWidth));
+        EXPECT_EQ(selectionOf(v.view), c.selection);
+    }
+    // Regression: a reset mid-drag left the control holding the mouse. A down outside the zones keeps the drag.
+    Framed v(sq);
+    v.view.onMouseButton(0, 100, 100, true);
+    v.view.onMouseButton(0, 300, 20, true);
+    EXPECT_EQ(v.view.dragMode, tl);
+    v.view.onMouseButton(0, 300, 20, false);
+    v.view.onMouseButton(0, 100, 100, true);
+    v.view.reset();
+    v.view.onMouseButton(0, 100, 100, false);
+    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases), std::make_tuple(none, 3, 2));
+}
+
+// Each drag applies its constraints in order (minimum 15, the copy's edges, the proportion lock),
+// keeps its cursor, updates the verdict and repaints without erasing.
+TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
+    const int16_t tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight, move = PhotoView::DragMove;
+    const struct {
+        int16_t mode;
+        bool lock;
+        int32_t deviceW, deviceH;
+        Selection before;
+        uint32_t x, y;
+        Selection after;
+    } cases[] = {
+        {br, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},   {br, false, 320, 320, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 15}},
+        {br, false, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 400, 300}},  {br, true, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 300, 300}},
+        {br, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}}, {br, true, 320, 32, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 1}},
+        {br, true, 320, 480, {10, 10, 80, 80}, 250, 200, {10, 10, 126, 189}}, {br, false, 320, 320, {0, 0, 80, 80}, 65533, 65533, {0, 0, 15, 15}},
+        {tl, true, 320, 320, {100, 100, 100, 100}, 50, 80, {80, 80, 120, 120}},
+        {tl, false, 320, 320, {100, 100, 100, 100}, 195, 190, {185, 185, 15, 15}},
+        {tl, false, 320, 320, {100, 100, 100, 100}, 65533, 65533, {0, 0, 200, 200}},
+        {tl, true, 640, 320, {100, 100, 100, 100}, 20, 20, {20, 110, 180, 90}},
+        {move, false, 320, 320, {0, 0, 100, 100}, 390, 10, {300, 0, 100, 100}},
+        {move, false, 320, 320, {100, 100, 100, 100}, 10, 10, {0, 0, 100, 100}},
+        {move, true, 320, 320, {0, 0, 41, 41}, 120, 130, {100, 110, 41, 41}},
+    };
+    for (const auto& c : cases) {
+        Framed v(c.before);
+        v.view.keepProportions = c.lock;
+        v.view.deviceWidth = c.deviceW;
+        v.view.deviceHeight = c.deviceH;
+        v.view.dragMode = c.mode;
+        v.view.onMouseMove(0, c.x, c.y);
+        EXPECT_EQ(selectionOf(v.view), c.after) << c.before << " to (" << c.x << ", " << c.y << ")";
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == move ? ViewCursor::Move : ViewCursor::SizeNwse});
+        EXPECT_EQ(std::make_tuple(v.host.statusTexts.size(), v.view.sourceWidth, v.host.invalidations, v.view.dragMode),
+                  std::make_tuple(size_t(1), c.after.width * 4, std::vector<bool>{false}, c.mode));
+    }
+}
