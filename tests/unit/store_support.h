@@ -9,12 +9,12 @@ inline std::vector<uint8_t> smallJpeg(int width = 24, int height = 16) {
 }
 // A one-record "jpeg" database around jpeg, laid out as the program writes it.
 inline std::vector<uint8_t> photoDatabase(const char* name, const std::vector<uint8_t>& jpeg) {
-    std::vector<uint8_t> bytes(88, 0);
+    std::vector<uint8_t> bytes(88 + jpeg.size(), 0);
     std::memcpy(bytes.data(), name, std::min<size_t>(std::strlen(name), 31));
     bytes[35] = bytes[77] = 1;  // version 1, one record
     std::memcpy(&bytes[60], "jpegVrel", 8);
     bytes[81] = 88;  // where the record starts
-    bytes.insert(bytes.end(), jpeg.begin(), jpeg.end());
+    if (!jpeg.empty()) std::memcpy(&bytes[88], jpeg.data(), jpeg.size());
     return bytes;
 }
 inline bool writeText(const std::string& path, const std::string& text) {
