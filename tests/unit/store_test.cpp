@@ -156,6 +156,8 @@ TEST_F(StoreTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer) {
         EXPECT_EQ(std::make_tuple(std::string(buffer.data()), buffer[fits], size),
                   std::make_tuple(c.text, '#', uint16_t(c.countIncludesZero ? fits : fits - 1)));
     }
+    // A drive's root keeps its separator: "C:" alone would be the drive's current folder.
+    EXPECT_EQ(Store("C:\\").root() + Store("C:\\\\").root() + Store("D:/").root(), "C:\\C:\\D:/");
     for (const std::string& configured : {dir.path(), dir.path() + "/", dir.path() + "\\\\"}) {
         char folder[256];
         uint16_t n = sizeof folder;
@@ -370,7 +372,7 @@ TEST(DeliveryChecks, OnlyCompleteJpegsAndSoundDatabasesPass) {
         {"empty name", [](Bytes& b) { b[0] = 0; }, true, false},
         {"name of 31", [](Bytes& b) { std::fill(b.begin(), b.begin() + 31, 'A'); }, true, true},
         {"version 2", [](Bytes& b) { b[35] = 2; }, true, false}, {"type not jpeg", [](Bytes& b) { b[63] = 'x'; }, true, false},
-        {"creator with a zero", [](Bytes& b) { b[66] = 0; }, true, false}, {"two records", [](Bytes& b) { b[77] = 2; }, true, false},
+        {"creator with a zero", [](Bytes& b) { b[64] = 0; }, true, false}, {"two records", [](Bytes& b) { b[77] = 2; }, true, false},
         {"no records", [](Bytes& b) { b[77] = 0; }, true, false}, {"record at 90", [](Bytes& b) { b[81] = 90; }, true, false},
         {"record cut short", [](Bytes& b) { b.resize(b.size() - 40); }, true, false}};
     for (const auto& c : cases) {
