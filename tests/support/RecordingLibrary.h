@@ -31,7 +31,8 @@ public:
 
     User& addUser(const std::string& name, const std::string& folder, const std::vector<std::string>& cards = {}) {
         users.push_back({1001 + static_cast<uint32_t>(users.size()), name, folder, {}, 1, {}});
-        for (const std::string& card : cards) users.back().slots.push_back({501 + uint32_t(users.back().slots.size()), card});
+        for (const std::string& card : cards)
+            users.back().slots.push_back({501 + uint32_t(users.back().slots.size()), card});
         return users.back();
     }
     int16_t userCount() override { return called("UserData 101") ? int16_t(code) : int16_t(users.size()); }

@@ -100,7 +100,8 @@ struct Rig {
         EXPECT_TRUE(writeFile(dir.file(photoName), blockPhoto(grey)));
         if (load) view.loadPhoto(dir.file(photoName).c_str());
         library.root = dir.path();
-        library.addUser("Ann", "Ann", {"SD Card", "CF"}).settings = {{"VistrelWidth", 64}, {"VistrelHeight", 48}, {"VistrelStorage", 2}};
+        library.addUser("Ann", "Ann", {"SD Card", "CF"}).settings = {
+            {"VistrelWidth", 64}, {"VistrelHeight", 48}, {"VistrelStorage", 2}};
         library.addUser("Bob", "Bob");
         for (const char* folder : {"Ann", "Bob"}) std::filesystem::create_directory(dir.file(folder));
         choose(0);
@@ -125,7 +126,8 @@ struct Rig {
     Strings messages() const {  // "icon|text", each with the send's caption
         Strings lines;
         for (const RecordingHost::Message& m : host.messages)
-            lines.push_back(m.caption == "Vistrel error" ? std::to_string(m.icon) + "|" + m.text : "caption " + m.caption);
+            lines.push_back(m.caption == "Vistrel error" ? std::to_string(m.icon) + "|" + m.text
+                                                         : "caption " + m.caption);
         return lines;
     }
 };
@@ -160,25 +162,30 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
         r.send(0);
         r.send(1);
         const std::string pdbPath = r.outputFile("Blocks.pdb"), jpgPath = r.outputFile("Blocks.jpg");
-        EXPECT_EQ(r.messages(), (Strings{installed("Blocks.pdb", "Internal memory"), installed("Blocks.jpg", "SD Card")}));
-        EXPECT_EQ(r.library.calls, (Strings{"INSTAIDE 103 Ann " + pdbPath, "UserData 145", "INSTAIDE 118 1001 501 " + jpgPath}));
+        EXPECT_EQ(r.messages(),
+                  (Strings{installed("Blocks.pdb", "Internal memory"), installed("Blocks.jpg", "SD Card")}));
+        EXPECT_EQ(r.library.calls,
+                  (Strings{"INSTAIDE 103 Ann " + pdbPath, "UserData 145", "INSTAIDE 118 1001 501 " + jpgPath}));
         const Bytes pdb = readFile(hostFile(pdbPath)), jpg = readFile(hostFile(jpgPath));
         ASSERT_EQ(pdb.size(), 88 + jpg.size());
         EXPECT_EQ(Bytes(pdb.begin(), pdb.begin() + 88), expectedHeader("Blocks"));
         EXPECT_TRUE(std::equal(jpg.begin(), jpg.end(), pdb.begin() + 88));
         const DecodedJpeg decoded = decodeJpeg(jpg.data(), jpg.size());
-        ASSERT_EQ(std::make_tuple(decoded.ok, decoded.width, decoded.height, decoded.components), std::make_tuple(true, 64, 48, 3));
+        ASSERT_EQ(std::make_tuple(decoded.ok, decoded.width, decoded.height, decoded.components),
+                  std::make_tuple(true, 64, 48, 3));
         Bytes expected;  // nearest neighbour from the bottom-up BGR0 photograph
         size_t checked = 0, wrong = 0;
         const PhotoView& v = r.view;
         for (int32_t y = 0; y < 48; ++y)
             for (int32_t x = 0; x < 64; ++x) {
-                const int32_t column = v.sourceLeft + x * v.sourceWidth / 64, row = v.sourceTop + y * v.sourceHeight / 48;
+                const int32_t column = v.sourceLeft + x * v.sourceWidth / 64,
+                              row = v.sourceTop + y * v.sourceHeight / 48;
                 const uint8_t* p = v.photoPixels.data() + (size_t(v.imageHeight - 1 - row) * v.imageWidth + column) * 4;
                 expected.insert(expected.end(), {p[2], p[1], p[0]});
                 if ((column % 32 + 4) % 32 < 8 || (row % 32 + 4) % 32 < 8) continue;  // libjpeg blends near an edge
                 const uint8_t* out = &decoded.samples[expected.size() - 3];  // red, green, blue; the same for grey
-                for (int k = 0; k < 3; ++k, ++checked) wrong += abs(out[k] - p[2 - k]) > 6 || (c.grey && abs(out[k] - out[1]) > 2);
+                for (int k = 0; k < 3; ++k, ++checked)
+                    wrong += abs(out[k] - p[2 - k]) > 6 || (c.grey && abs(out[k] - out[1]) > 2);
             }
         EXPECT_EQ(wrong, 0u);
         EXPECT_GT(checked, expected.size() / 4);
@@ -199,24 +206,29 @@ TEST(Send, OddSizesAndSelectionsAtTheFarEdgesAreWrittenOthersRefused) {
     HostedView v;
     loadSynthetic(v.view, 320, 240);
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << (Selection{c.left, c.top, c.width, c.height}) << " to " << c.outputWidth << " x " << c.outputHeight);
-        v.view.sourceLeft = c.left, v.view.sourceTop = c.top, v.view.sourceWidth = c.width, v.view.sourceHeight = c.height;
+        SCOPED_TRACE(testing::Message() << (Selection{c.left, c.top, c.width, c.height}) << " to " << c.outputWidth
+                                        << " x " << c.outputHeight);
+        v.view.sourceLeft = c.left, v.view.sourceTop = c.top, v.view.sourceWidth = c.width,
+        v.view.sourceHeight = c.height;
         v.view.outputWidth = c.outputWidth, v.view.outputHeight = c.outputHeight;
         FILE* stream = fopen(dir.file("out.pdb").c_str(), "wb");
         ASSERT_NE(stream, nullptr);
         EXPECT_EQ(writeExport(v.view, stream, "out", true), c.written);
         fclose(stream);
         const Bytes bytes = readFile(dir.file("out.pdb"));
-        const DecodedJpeg decoded = bytes.size() > 88 ? decodeJpeg(bytes.data() + 88, bytes.size() - 88) : DecodedJpeg{};
+        const DecodedJpeg decoded =
+            bytes.size() > 88 ? decodeJpeg(bytes.data() + 88, bytes.size() - 88) : DecodedJpeg{};
         EXPECT_EQ(std::make_tuple(bytes.empty(), decoded.ok, decoded.width, decoded.height),
-                  c.written ? std::make_tuple(false, true, c.outputWidth, c.outputHeight) : std::make_tuple(true, false, 0, 0));
+                  c.written ? std::make_tuple(false, true, c.outputWidth, c.outputHeight)
+                            : std::make_tuple(true, false, 0, 0));
     }
     EXPECT_TRUE(v.host.messages.empty());
 }
 
 TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     Rig r;
-    const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg"), missing = r.outputFile("none\\x.jpg");
+    const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg"),
+                      missing = r.outputFile("none\\x.jpg");
     ASSERT_TRUE(writeFile(hostFile(taken), {1, 2, 3}));
     EXPECT_TRUE(r.view.exportJpeg(fresh.c_str(), "fresh", false));
     EXPECT_FALSE(r.view.exportJpeg(taken.c_str(), "taken", false));
@@ -252,7 +264,8 @@ TEST(Send, AFailedWriteAnywhereInTheFileLeavesNothingAndSaysSo) {
         const bool room = bytes == full;  // exactly enough room: the limit itself is no obstacle
         EXPECT_EQ(folderEntries(r.view.outputFolder), room ? Strings{"Blocks.pdb"} : Strings{}) << bytes;
         EXPECT_EQ(r.library.calls.size(), room ? 1u : 0u) << bytes;
-        EXPECT_EQ(r.messages(), room ? Strings{installed("Blocks.pdb", "Internal memory")} : Strings{"16|Error during JPEG generation !"});
+        EXPECT_EQ(r.messages(), room ? Strings{installed("Blocks.pdb", "Internal memory")}
+                                     : Strings{"16|Error during JPEG generation !"});
     }
     signal(SIGXFSZ, handler);
 }
@@ -290,16 +303,22 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     } cases[] = {
         {0, {}, {}, "Blocks.pdb", memory, {installed("Blocks.pdb", "Internal memory")}},
         {1, {}, {}, "Blocks.jpg", card, {installed("Blocks.jpg", "SD Card")}},
-        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory, {installed("Blocks(2).pdb", "Internal memory")}},
-        {1, {"Blocks.jpg", "Blocks(2).jpg", "Blocks(3).pdb"}, {}, "Blocks(3).jpg", card, {installed("Blocks(3).jpg", "SD Card")}},
-        {0, {}, {{"INSTAIDE 103", -1}}, "Blocks.pdb", memory, {"16|Error 0xFFFFFFFF when installing $ on ''Ann'' device !"}},
-        {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"}, {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
-        {1, {}, {{"INSTAIDE 118", 0x1234}}, "Blocks.jpg", card, {"16|Error 0x1234 when installing $ on ''Ann'' device !"}},
+        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory,
+         {installed("Blocks(2).pdb", "Internal memory")}},
+        {1, {"Blocks.jpg", "Blocks(2).jpg", "Blocks(3).pdb"}, {}, "Blocks(3).jpg", card,
+         {installed("Blocks(3).jpg", "SD Card")}},
+        {0, {}, {{"INSTAIDE 103", -1}}, "Blocks.pdb", memory,
+         {"16|Error 0xFFFFFFFF when installing $ on ''Ann'' device !"}},
+        {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
+         {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
+        {1, {}, {{"INSTAIDE 118", 0x1234}}, "Blocks.jpg", card,
+         {"16|Error 0x1234 when installing $ on ''Ann'' device !"}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
         {0, {}, {}, "", {}, {"16|No photo to send: choose a jpeg file first."}, false},
         {3, {}, {}, "", {}, {noStorage}},  // past the last card
         {0xFFFF, {}, {}, "", {}, {noStorage}},
-        {0, {}, {}, "", {}, {"16|No output folder for this device: choose a device whose HotSync folder can be read."}, true, Unread},
+        {0, {}, {}, "", {}, {"16|No output folder for this device: choose a device whose HotSync folder can be read."},
+         true, Unread},
         // A path that fits its field is tried (the folder is missing); a longer one is not cut short.
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Path255},
         {0, {}, {}, "Blocks.pdb", {}, {"16|Unable to create output file !"}, true, Path256},
@@ -353,10 +372,12 @@ TEST(Send, ALongBaseIsShortenedSoTheNumberSurvives) {
 #ifndef _WIN32
     Rig many;
     for (int n = 1; n < 5000; ++n)
-        ASSERT_TRUE(writeFile(hostFile(many.outputFile(n == 1 ? "Blocks.pdb" : "Blocks(" + std::to_string(n) + ").pdb")), {}));
+        ASSERT_TRUE(
+            writeFile(hostFile(many.outputFile(n == 1 ? "Blocks.pdb" : "Blocks(" + std::to_string(n) + ").pdb")), {}));
     many.send(0);
     many.send(0);
-    EXPECT_EQ(many.messages(), (Strings{installed("Blocks(5000).pdb", "Internal memory"), "16|Unable to create output file !"}));
+    EXPECT_EQ(many.messages(),
+              (Strings{installed("Blocks(5000).pdb", "Internal memory"), "16|Unable to create output file !"}));
     EXPECT_EQ(many.library.calls.size(), 1u);
 #endif
 }
@@ -369,13 +390,15 @@ TEST(DeviceList, ListsReadableUsersInLibraryOrderAndCountsEveryone) {
         const char* failing;
         int16_t count;
         Strings devices, calls;
-    } cases[] = {{"none; a name deviceName cannot hold is left out", 4, {"Ann", name63, "Bob"}, everyone},
-                 {"UserData 101", -1, {}, {"UserData 101"}},
-                 {"UserData 102", 4, {}, {"UserData 101", "UserData 102", "UserData 102", "UserData 102", "UserData 102"}},
-                 {"UserData 103", 4, {}, everyone}};
+    } cases[] = {
+        {"none; a name deviceName cannot hold is left out", 4, {"Ann", name63, "Bob"}, everyone},
+        {"UserData 101", -1, {}, {"UserData 101"}},
+        {"UserData 102", 4, {}, {"UserData 101", "UserData 102", "UserData 102", "UserData 102", "UserData 102"}},
+        {"UserData 103", 4, {}, everyone}};
     for (const auto& c : cases) {
         RecordingLibrary library;
-        for (const std::string& name : {std::string("Ann"), name63, std::string(64, 'm'), std::string("Bob")}) library.addUser(name, "f");
+        for (const std::string& name : {std::string("Ann"), name63, std::string(64, 'm'), std::string("Bob")})
+            library.addUser(name, "f");
         library.fail[c.failing] = -2;
         RecordingControls controls;
         PhotoView view;
@@ -414,18 +437,21 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         {"UserData 142 VistrelHeight", 160, 1, {"SD", "CF"}, false, upTo(3), "160 320  0|Internal memory"},
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
         {"UserData 104", 160, 1, {"SD", "CF"}, false, upTo(5), "160 160  0|Internal memory"},
-        {"UserData 142 VistrelStorage", 160, 1, {"SD", "CF"}, false, upTo(6), "160 160 " + folder + " 0|Internal memory"},
+        {"UserData 142 VistrelStorage", 160, 1, {"SD", "CF"}, false, upTo(6),
+         "160 160 " + folder + " 0|Internal memory"},
         {"UserData 150", 160, 1, {"SD", "CF"}, true, upTo(7), "160 160 " + folder + " 1|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
         {"", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1" + all},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
         {"", 0xFFFFFFFF, 0xFFFF0000, {}, true, upTo(7), "320 320 " + folder + " 0|Internal memory"},
         {"", 32767, 0x10109, eleven, true, nineCards,
-         "32767 32767 " + folder + " 265|Internal memory|C1|C2|C3|C4|C5|C6|C7|C8|C9 501 502 503 504 505 506 507 508 509"},
+         "32767 32767 " + folder + " 265|Internal memory|C1|C2|C3|C4|C5|C6|C7|C8|C9" +
+             " 501 502 503 504 505 506 507 508 509"},
     };
     for (const auto& c : cases) {
         RecordingLibrary library;
-        library.addUser("Ann", "AnnF", c.cards).settings = {{"VistrelWidth", c.side}, {"VistrelHeight", c.side}, {"VistrelStorage", c.storage}};
+        library.addUser("Ann", "AnnF", c.cards).settings = {
+            {"VistrelWidth", c.side}, {"VistrelHeight", c.side}, {"VistrelStorage", c.storage}};
         library.fail[c.failing] = -1;
         PhotoView view;
         view.deviceWidth = view.deviceHeight = 999;
@@ -443,7 +469,8 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     library.addUser("Ann", "Ann", {"SD", "CF"}).slots[0].nameFails = true;
     PhotoView view;
     EXPECT_TRUE(readUserSettings(library, "Ann", view));
-    EXPECT_EQ(std::make_tuple(view.storageCount, std::string(view.storageNames[1]), view.storageIds[0]), std::make_tuple(uint16_t(1), std::string("CF"), 502u));
+    EXPECT_EQ(std::make_tuple(view.storageCount, std::string(view.storageNames[1]), view.storageIds[0]),
+              std::make_tuple(uint16_t(1), std::string("CF"), 502u));
     EXPECT_EQ(library.calls, upTo(8, {"UserData 154", "UserData 154", "UserData 148"}));
 }
 
@@ -485,8 +512,10 @@ TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection)
         r.frame({10, 10, 30, 20});
         r.choose(c.device);
         EXPECT_STREQ(r.view.deviceName, c.device == 0 ? "Ann" : "Bob");
-        EXPECT_EQ(std::make_tuple(r.controls.storages, r.controls.storageSelection, r.controls.widthWrites, r.controls.heightWrites),
-                  std::make_tuple(c.storages, c.selected, Strings{std::to_string(c.width)}, Strings{std::to_string(c.height)}));
+        EXPECT_EQ(std::make_tuple(r.controls.storages, r.controls.storageSelection, r.controls.widthWrites,
+                                  r.controls.heightWrites),
+                  std::make_tuple(c.storages, c.selected, Strings{std::to_string(c.width)},
+                                  Strings{std::to_string(c.height)}));
         EXPECT_EQ(r.controls.sendTitles, Strings{"Send to Vistrel"});
         const std::string folder = c.folder.empty() ? "" : r.dir.path() + "\\" + c.folder + "\\Vistrel\\";
         EXPECT_EQ(std::string(r.view.outputFolder), folder);
@@ -494,13 +523,15 @@ TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection)
         EXPECT_EQ(selectionOf(r.view), (Selection{0, 0, c.selectionHeight * c.width / c.height, c.selectionHeight}));
     }
     Rig none(false);
-    EXPECT_EQ(std::make_tuple(none.host.lastStatus(), none.controls.sendTitles), std::make_tuple(std::string("Choose a jpeg file..."), Strings{"Send to Vistrel"}));
+    EXPECT_EQ(std::make_tuple(none.host.lastStatus(), none.controls.sendTitles),
+              std::make_tuple(std::string("Choose a jpeg file..."), Strings{"Send to Vistrel"}));
 }
 
 // Set stores (for a chosen device) and applies valid sizes, rebuilding the selection; a side below one
 // is refused and its edit put back. "Fills screen" unchecked keeps the selection, checked resets it.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
-    const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150", "UserData 143 VistrelStorage=1"};
+    const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
+                            "UserData 143 VistrelStorage=1"};
     const struct {
         std::string width, height;
         bool deviceChosen, applied;
@@ -529,8 +560,10 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     r.host.statusTexts.clear();
     r.controls.fillsScreen = false;
     r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view), r.host.statusTexts.size()), std::make_tuple(false, Selection{10, 10, 30, 20}, size_t(0)));
+    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view), r.host.statusTexts.size()),
+              std::make_tuple(false, Selection{10, 10, 30, 20}, size_t(0)));
     r.controls.fillsScreen = true;
     r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view)), std::make_tuple(true, Selection{0, 0, 64, 48}));
+    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view)),
+              std::make_tuple(true, Selection{0, 0, 64, 48}));
 }

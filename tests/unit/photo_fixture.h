@@ -45,7 +45,8 @@ inline Selection selectionOf(const PhotoView& view) {
     return {view.selectionLeft, view.selectionTop, view.selectionWidth, view.selectionHeight};
 }
 inline void select(PhotoView& view, Selection s) {
-    view.selectionLeft = s.left, view.selectionTop = s.top, view.selectionWidth = s.width, view.selectionHeight = s.height;
+    view.selectionLeft = s.left, view.selectionTop = s.top;
+    view.selectionWidth = s.width, view.selectionHeight = s.height;
 }
 inline std::ostream& operator<<(std::ostream& out, const Selection& s) {
     return out << "(" << s.left << ", " << s.top << ", " << s.width << ", " << s.height << ")";

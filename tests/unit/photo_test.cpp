@@ -67,7 +67,8 @@ TEST(PhotoLoad, OnlyJpgAndJpegSuffixesAreOpened) {
         Loaded l;
         const std::string path = outcome == Opened ? dir.file(name) : name;  // no such file
         EXPECT_EQ(l.load(path), outcome == Opened ? "can't open " + path + "\n" : "") << name;
-        EXPECT_EQ(l.host.statusTexts, (outcome == NotJpeg ? Strings{"before", "Choose a jpeg file..."} : Strings{"before"}));
+        EXPECT_EQ(l.host.statusTexts,
+                  (outcome == NotJpeg ? Strings{"before", "Choose a jpeg file..."} : Strings{"before"}));
         EXPECT_EQ(std::string(l.view.photoPath), outcome == Opened ? path : "") << name;
         EXPECT_EQ(l.host.invalidations.empty(), outcome != Opened) << name;
     }
@@ -124,7 +125,8 @@ TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
         Bytes jpeg = encodeJpeg(16, 16, 4, samples, {100, false, false});
         const size_t adobe = findSegment(jpeg, 0xEE);
         ASSERT_NE(adobe, std::string::npos);
-        if (!c.adobe) jpeg.erase(jpeg.begin() + adobe, jpeg.begin() + adobe + 2 + (jpeg[adobe + 2] << 8 | jpeg[adobe + 3]));
+        if (!c.adobe)
+            jpeg.erase(jpeg.begin() + adobe, jpeg.begin() + adobe + 2 + (jpeg[adobe + 2] << 8 | jpeg[adobe + 3]));
         ASSERT_TRUE(writeFile(dir.file("cmyk.jpg"), jpeg));
         Loaded l;
         l.load(dir.file("cmyk.jpg"));
@@ -139,7 +141,8 @@ TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
 // file after a good photograph leaves none, libjpeg's message, the status as it was and a repaint;
 // a file cut inside its scan data still loads with libjpeg's warning.
 TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
-    const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48)), small = encodeJpeg(8, 8, 3, photographicRgb(8, 8));
+    const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48)),
+                small = encodeJpeg(8, 8, 3, photographicRgb(8, 8));
     size_t scan = 2;  // the start-of-scan marker
     while (scan + 1 < cut.size() && !(cut[scan] == 0xFF && cut[scan + 1] == 0xDA)) ++scan;
     const size_t sof = findSegment(small, 0xC0);
@@ -216,7 +219,8 @@ TEST(PhotoLoad, SizeLimitAcceptsCameraPhotographsAndBufferSizesFitSizeT) {
     } cases[] = {{11648, 8736, true},   {14142, 14142, true},  {20000, 10000, true}, {65500, 3053, true},
                  {65500, 1, true},      {14143, 14143, false}, {20000, 10001, false}, {65501, 1, false},
                  {1, 65501, false},     {0xFFFFFFFF, 2, false}};
-    for (const auto& c : cases) EXPECT_EQ(photoSizeAccepted(c.width, c.height), c.accepted) << c.width << " x " << c.height;
+    for (const auto& c : cases)
+        EXPECT_EQ(photoSizeAccepted(c.width, c.height), c.accepted) << c.width << " x " << c.height;
     size_t size = 7;
     EXPECT_TRUE(pixelBufferSize(0, 0, &size) && size == 0);
     EXPECT_TRUE(pixelBufferSize(333, 5, &size) && size == 333u * 5 * 4);
@@ -233,16 +237,23 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
         int32_t photoW, photoH, viewW, viewH, deviceW, deviceH, displayW, displayH;
         Selection selection;
     } cases[] = {
-        {1600, 1200, 400, 300, 320, 320, 400, 300, {0, 0, 80, 80}},  {1600, 1200, 800, 600, 320, 320, 800, 600, {0, 0, 160, 160}},
+        {1600, 1200, 400, 300, 320, 320, 400, 300, {0, 0, 80, 80}},
+        {1600, 1200, 800, 600, 320, 320, 800, 600, {0, 0, 160, 160}},
         {200, 100, 400, 300, 320, 320, 200, 100, {0, 0, 100, 100}},  // cut, then made square
-        {1000, 3000, 400, 300, 320, 320, 100, 300, {0, 0, 32, 32}},  {200, 100, 400, 300, 320, 480, 200, 100, {0, 0, 66, 99}},
-        {300, 600, 400, 300, 160, 160, 150, 300, {0, 0, 80, 80}},    // only the height too big
+        {1000, 3000, 400, 300, 320, 320, 100, 300, {0, 0, 32, 32}},
+        {200, 100, 400, 300, 320, 480, 200, 100, {0, 0, 66, 99}},
+        {300, 600, 400, 300, 160, 160, 150, 300, {0, 0, 80, 80}},     // only the height too big
         {1000, 333, 400, 300, 320, 320, 400, 133, {0, 0, 128, 127}},  // truncated, not rounded
-        {640, 480, 640, 480, 160, 240, 640, 480, {0, 0, 160, 240}},  {3, 2, 400, 300, 320, 320, 3, 2, {0, 0, 2, 2}},
-        {1600, 1200, 400, 300, 0, 320, 400, 300, {0, 0, 0, 80}},     {1600, 1200, 400, 300, 320, 0, 400, 300, {0, 0, 80, 0}},
-        {1600, 1200, 400, 300, -7, -7, 400, 300, {0, 0, 0, 0}},      {1600, 1200, 400, 300, 100000, 320, 400, 300, {0, 0, 400, 1}},
-        {4000, 1, 400, 300, 320, 320, 400, 0, {0, 0, 0, 0}},         {1, 4000, 400, 300, 320, 320, 0, 300, {0, 0, 0, 0}},
-        {1600, 1200, 0, 300, 320, 320, 0, 0, {0, 0, 0, 0}},          {1600, 1200, 400, 0, 320, 320, 0, 0, {0, 0, 0, 0}},
+        {640, 480, 640, 480, 160, 240, 640, 480, {0, 0, 160, 240}},
+        {3, 2, 400, 300, 320, 320, 3, 2, {0, 0, 2, 2}},
+        {1600, 1200, 400, 300, 0, 320, 400, 300, {0, 0, 0, 80}},
+        {1600, 1200, 400, 300, 320, 0, 400, 300, {0, 0, 80, 0}},
+        {1600, 1200, 400, 300, -7, -7, 400, 300, {0, 0, 0, 0}},
+        {1600, 1200, 400, 300, 100000, 320, 400, 300, {0, 0, 400, 1}},
+        {4000, 1, 400, 300, 320, 320, 400, 0, {0, 0, 0, 0}},
+        {1, 4000, 400, 300, 320, 320, 0, 300, {0, 0, 0, 0}},
+        {1600, 1200, 0, 300, 320, 320, 0, 0, {0, 0, 0, 0}},
+        {1600, 1200, 400, 0, 320, 320, 0, 0, {0, 0, 0, 0}},
         {1600, 1200, -5, -5, 320, 320, 0, 0, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -262,7 +273,8 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
         EXPECT_EQ(selectionOf(v.view), c.selection);
         EXPECT_EQ(v.host.invalidations, std::vector<bool>{true});  // repaint with erase
         EXPECT_EQ(v.host.statusTexts.size(), mapped ? 2u : 1u);     // then the verdict, when there is one
-        for (int16_t mode : {PhotoView::DragBottomRight, PhotoView::DragTopLeft, PhotoView::DragMove, PhotoView::DragNone}) {
+        for (int16_t mode :
+             {PhotoView::DragBottomRight, PhotoView::DragTopLeft, PhotoView::DragMove, PhotoView::DragNone}) {
             v.view.dragMode = mode;
             v.view.onMouseMove(0, 200, 150);
             v.view.onMouseMove(0, 10, 10);
@@ -283,7 +295,8 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
                   std::make_tuple(PhotoView::DragNone, 0, size_t(0)));
         RasterCanvas canvas(20, 10);
         v.view.paint(canvas);
-        EXPECT_EQ(std::make_tuple(canvas.pixel(0, 0), canvas.pixel(19, 9), canvas.copyOuts()), std::make_tuple(0u, 0u, 1));
+        EXPECT_EQ(std::make_tuple(canvas.pixel(0, 0), canvas.pixel(19, 9), canvas.copyOuts()),
+                  std::make_tuple(0u, 0u, 1));
         v.view.rebuildDisplay(4000, 4000);
         EXPECT_TRUE(v.view.displayMapped());
         EXPECT_EQ(samplingErrors(v.view), 0);
@@ -331,7 +344,8 @@ TEST(ViewPainting, FrameIsDrawnOverThePictureOnExactlyItsPixels) {
                 for (int y = std::max(t, 0); y <= std::min(b, 299); ++y)
                     if (x == l || x == r || y == t || y == b) expected.insert({x, y});
         };
-        const int r = s.left + s.width - 1, b = s.top + s.height - 1, cx = s.left + s.width / 2, cy = s.top + s.height / 2;
+        const int r = s.left + s.width - 1, b = s.top + s.height - 1, cx = s.left + s.width / 2,
+                  cy = s.top + s.height / 2;
         square(s.left, s.top, r, b);
         square(s.left, s.top, s.left + 10, s.top + 10);
         square(r - 10, b - 10, r, b);
@@ -356,12 +370,18 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
         Selection selection, source;
         int32_t outputW, outputH, verdict;
     } cases[] = {
-        {320, 320, 400, {0, 0, 80, 80}, {0, 0, 320, 320}, 320, 320, 0},   {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
-        {320, 320, 400, {0, 0, 100, 82}, {0, 0, 400, 328}, 320, 262, 2},   {320, 320, 400, {0, 0, 40, 40}, {0, 0, 160, 160}, 320, 320, 3},
-        {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},    {320, 320, 400, {0, 0, 50, 80}, {0, 0, 200, 320}, 200, 320, 4},
-        {320, 320, 400, {0, 0, 100, 50}, {0, 0, 400, 200}, 320, 160, 5},   {320, 320, 400, {0, 0, 100, 80}, {0, 0, 400, 320}, 400, 320, 5},
-        {320, 320, 400, {0, 0, 50, 100}, {0, 0, 200, 400}, 160, 320, 5},   {320, 320, 400, {10, 20, 80, 80}, {40, 80, 320, 320}, 320, 320, 0},
-        {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},  // position and size truncate each on their own
+        {320, 320, 400, {0, 0, 80, 80}, {0, 0, 320, 320}, 320, 320, 0},
+        {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
+        {320, 320, 400, {0, 0, 100, 82}, {0, 0, 400, 328}, 320, 262, 2},
+        {320, 320, 400, {0, 0, 40, 40}, {0, 0, 160, 160}, 320, 320, 3},
+        {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},
+        {320, 320, 400, {0, 0, 50, 80}, {0, 0, 200, 320}, 200, 320, 4},
+        {320, 320, 400, {0, 0, 100, 50}, {0, 0, 400, 200}, 320, 160, 5},
+        {320, 320, 400, {0, 0, 100, 80}, {0, 0, 400, 320}, 400, 320, 5},
+        {320, 320, 400, {0, 0, 50, 100}, {0, 0, 200, 400}, 160, 320, 5},
+        {320, 320, 400, {10, 20, 80, 80}, {40, 80, 320, 320}, 320, 320, 0},
+        // Position and size truncate each on their own.
+        {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},
         {320, 480, 1600, {0, 0, 300, 320}, {0, 0, 300, 320}, 320, 341, 3},  // enlarged 256-fold, then fitted
         {480, 320, 1600, {0, 0, 500, 480}, {0, 0, 500, 480}, 500, 480, 2},  // output height = device width: no fitting
         {10000, 10000, 1600, {0, 0, 1000, 800}, {0, 0, 1000, 800}, 10000, 8000, 3},
@@ -373,7 +393,8 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
         v.view.updateQuality();
         char expected[256];
         snprintf(expected, sizeof expected, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] - selection %s",
-                 c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH, verdicts[c.verdict]);
+                 c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH,
+                 verdicts[c.verdict]);
         EXPECT_EQ(v.host.lastStatus(), expected);
         EXPECT_EQ(std::make_tuple(v.view.sourceLeft, v.view.sourceTop, v.view.sourceWidth, v.view.sourceHeight,
                                   v.view.outputWidth, v.view.outputHeight, v.view.frameColour),
@@ -393,9 +414,10 @@ TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
         Selection selection;
         uint32_t x, y;
         int16_t mode;
-    } cases[] = {{sq, 109, 109, tl},  {sq, 91, 91, tl},     {sq, 110, 100, none}, {sq, 90, 100, none}, {sq, 200, 200, br},
-                 {sq, 191, 209, br},  {sq, 209, 191, br},   {sq, 190, 200, none}, {sq, 150, 150, move}, {sq, 141, 159, move},
-                 {sq, 160, 150, none}, {sq, 65535, 65535, none}, {{100, 100, 101, 101}, 150, 150, move},  // halves truncated
+    } cases[] = {{sq, 109, 109, tl},   {sq, 91, 91, tl},     {sq, 110, 100, none},    {sq, 90, 100, none},
+                 {sq, 200, 200, br},   {sq, 191, 209, br},   {sq, 209, 191, br},      {sq, 190, 200, none},
+                 {sq, 150, 150, move}, {sq, 141, 159, move}, {sq, 160, 150, none},    {sq, 65535, 65535, none},
+                 {{100, 100, 101, 101}, 150, 150, move},  // halves truncated
                  {s15, 7, 7, tl},     {s15, 12, 12, br},     {s30, 14, 14, move},  {s30, 9, 9, tl},
                  {s100, 65533, 65001, tl}, {s100, 65000, 0, none}};  // beyond 65000 counts as 0
     for (const auto& c : cases) {
@@ -405,9 +427,11 @@ TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
         v.view.onMouseButton(0, c.x, c.y, true);
         SCOPED_TRACE(testing::Message() << c.selection << " at (" << c.x << ", " << c.y << ")");
         EXPECT_EQ(v.view.dragMode, c.mode);
-        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == none ? ViewCursor::Arrow : c.mode == move ? ViewCursor::Move
-                                                                                                         : ViewCursor::SizeNwse});
-        EXPECT_EQ(std::make_tuple(v.host.captures, v.host.statusTexts.size(), v.host.invalidations.size(), v.view.sourceWidth),
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == none   ? ViewCursor::Arrow
+                                                          : c.mode == move ? ViewCursor::Move
+                                                                           : ViewCursor::SizeNwse});
+        EXPECT_EQ(std::make_tuple(v.host.captures, v.host.statusTexts.size(), v.host.invalidations.size(),
+                                  v.view.sourceWidth),
                   std::make_tuple(1, size_t(0), size_t(0), sourceWidth));
         EXPECT_EQ(selectionOf(v.view), c.selection);
     }
@@ -435,10 +459,14 @@ TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
         uint32_t x, y;
         Selection after;
     } cases[] = {
-        {br, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},   {br, false, 320, 320, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 15}},
-        {br, false, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 400, 300}},  {br, true, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 300, 300}},
-        {br, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}}, {br, true, 320, 32, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 1}},
-        {br, true, 320, 480, {10, 10, 80, 80}, 250, 200, {10, 10, 126, 189}}, {br, false, 320, 320, {0, 0, 80, 80}, 65533, 65533, {0, 0, 15, 15}},
+        {br, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},
+        {br, false, 320, 320, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 15}},
+        {br, false, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 400, 300}},
+        {br, true, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 300, 300}},
+        {br, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}},
+        {br, true, 320, 32, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 1}},
+        {br, true, 320, 480, {10, 10, 80, 80}, 250, 200, {10, 10, 126, 189}},
+        {br, false, 320, 320, {0, 0, 80, 80}, 65533, 65533, {0, 0, 15, 15}},
         {tl, true, 320, 320, {100, 100, 100, 100}, 50, 80, {80, 80, 120, 120}},
         {tl, false, 320, 320, {100, 100, 100, 100}, 195, 190, {185, 185, 15, 15}},
         {tl, false, 320, 320, {100, 100, 100, 100}, 65533, 65533, {0, 0, 200, 200}},

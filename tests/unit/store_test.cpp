@@ -20,14 +20,19 @@ struct StoreTest : testing::Test {
     StoreLibrary library{dir.path()};
     StoreUser ann;
 
-    void addAnn(const std::vector<std::string>& cards = {"SD"}) { ASSERT_EQ(library.store().addUser("Ann", cards, &ann), StoreOk); }
+    void addAnn(const std::vector<std::string>& cards = {"SD"}) {
+        ASSERT_EQ(library.store().addUser("Ann", cards, &ann), StoreOk);
+    }
     uint32_t idOf(const char* name) {
         uint32_t id = 0;
         EXPECT_EQ(library.userIdFromName(name, &id), StoreOk) << name;
         return id;
     }
     std::string userFile(const char* name) { return joinPath(library.store().userFolderPath(ann), name); }
-    int32_t queuePhoto() { return writeText(dir.file("photo.pdb"), "p") ? library.installToMemory("Ann", dir.file("photo.pdb").c_str()) : -99; }
+    int32_t queuePhoto() {
+        return writeText(dir.file("photo.pdb"), "p") ? library.installToMemory("Ann", dir.file("photo.pdb").c_str())
+                                                     : -99;
+    }
     std::vector<InstallRequest> queue() {
         std::vector<InstallRequest> requests;
         EXPECT_EQ(library.store().loadQueue(ann, requests), StoreOk);
@@ -72,7 +77,8 @@ TEST_F(StoreTest, SettingsKeepTheirValuesPerUserAndFallBackToTheDefault) {
         const char *section, *key;
         uint32_t value;
     } reads[] = {{a, "Brennick", "VistrelWidth", 480}, {a, "Brennick", "VistrelHeight", 0xFFFFFFFFu},
-                 {a, "Other", "VistrelWidth", 7},      {a, "Other", "VistrelHeight", 320}, {bob, "Brennick", "VistrelWidth", 320}};
+                 {a, "Other", "VistrelWidth", 7},      {a, "Other", "VistrelHeight", 320},
+                 {bob, "Brennick", "VistrelWidth", 320}};
     for (const auto& r : reads) {
         uint32_t value = 0;
         EXPECT_EQ(library.readSetting(r.user, r.section, r.key, &value, 320), StoreOk);
@@ -183,19 +189,27 @@ TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues)
     EXPECT_EQ(library.cardSupport(nobody, &value), StoreUnknownUser);
     EXPECT_EQ(library.slotCount(nobody, &count), StoreUnknownUser);
     EXPECT_EQ(value | count, 0u);
-    const int32_t results[] = {
-        library.writeSetting(nobody, "Brennick", "VistrelWidth", 1), library.slotName(ann.id, 12345, text, &(size = 9)),
-        library.installToMemory("Nobody", photo.c_str()), library.installToCard(nobody, 501, photo.c_str()),
-        library.installToCard(ann.id, 12345, photo.c_str()), library.userIdAt(0, nullptr), library.userName(ann.id, text, nullptr),
-        library.rootFolder(nullptr, nullptr), library.readSetting(ann.id, nullptr, "k", &value, 1),
-        library.readSetting(ann.id, "s", "k", nullptr, 1), library.writeSetting(ann.id, "Brennick", nullptr, 1),
-        library.writeSetting(ann.id, "Brennick", "a=b", 1), library.writeSetting(ann.id, "Bren]nick", "k", 1),
-        library.userIdFromName(nullptr, &value), library.installToMemory("Ann", nullptr), library.slotIds(ann.id, nullptr, &(count = 1))};
+    const int32_t results[] = {library.writeSetting(nobody, "Brennick", "VistrelWidth", 1),
+                               library.slotName(ann.id, 12345, text, &(size = 9)),
+                               library.installToMemory("Nobody", photo.c_str()),
+                               library.installToCard(nobody, 501, photo.c_str()),
+                               library.installToCard(ann.id, 12345, photo.c_str()),
+                               library.userIdAt(0, nullptr),
+                               library.userName(ann.id, text, nullptr),
+                               library.rootFolder(nullptr, nullptr),
+                               library.readSetting(ann.id, nullptr, "k", &value, 1),
+                               library.readSetting(ann.id, "s", "k", nullptr, 1),
+                               library.writeSetting(ann.id, "Brennick", nullptr, 1),
+                               library.writeSetting(ann.id, "Brennick", "a=b", 1),
+                               library.writeSetting(ann.id, "Bren]nick", "k", 1),
+                               library.userIdFromName(nullptr, &value),
+                               library.installToMemory("Ann", nullptr),
+                               library.slotIds(ann.id, nullptr, &(count = 1))};
     EXPECT_EQ(std::vector<int32_t>(std::begin(results), std::end(results)),
-              (std::vector<int32_t>{StoreUnknownUser, StoreUnknownSlot, StoreUnknownUser, StoreUnknownUser, StoreUnknownSlot,
-                                    StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument,
-                                    StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument,
-                                    StoreBadArgument}));
+              (std::vector<int32_t>{StoreUnknownUser, StoreUnknownSlot, StoreUnknownUser, StoreUnknownUser,
+                                    StoreUnknownSlot, StoreBadArgument, StoreBadArgument, StoreBadArgument,
+                                    StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument,
+                                    StoreBadArgument, StoreBadArgument, StoreBadArgument, StoreBadArgument}));
 }
 
 TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
@@ -209,15 +223,19 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     EXPECT_EQ(library.installToMemory("Ann", ""), StoreBadArgument);
     const std::vector<InstallRequest> requests = queue();
     ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(std::make_tuple(requests[0].toCard, requests[0].path, requests[1].toCard, requests[1].slotId, requests[1].path),
-              std::make_tuple(false, dir.file("a.pdb"), true, uint32_t(FirstSlotId), dir.file("b.jpg")));
+    EXPECT_EQ(
+        std::make_tuple(requests[0].toCard, requests[0].path, requests[1].toCard, requests[1].slotId, requests[1].path),
+        std::make_tuple(false, dir.file("a.pdb"), true, uint32_t(FirstSlotId), dir.file("b.jpg")));
     for (const std::string& root : {std::string(), std::string("/no/such/vistrel/root")}) {
         StoreLibrary none(root);
         char folder[256];
         uint16_t size = sizeof folder;
         uint32_t id = 0;
-        EXPECT_EQ(std::make_tuple(none.userCount(), none.rootFolder(folder, &size), none.userIdFromName("Ann", &id), addUser(root, "Ann")),
-                  std::make_tuple(int16_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot))) << root;
+        EXPECT_EQ(
+            std::make_tuple(none.userCount(), none.rootFolder(folder, &size), none.userIdFromName("Ann", &id),
+                            addUser(root, "Ann")),
+            std::make_tuple(int16_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot)))
+            << root;
     }
 }
 
@@ -225,43 +243,46 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
 // left for the person to mend; what a person may write (comments, blanks, CRLF, spaces, case) is read.
 TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     addAnn();
-    const Strings users = {
-        "garbage\n", "10x1\tAnn\tAnn\n", "-5\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tC:\tAnn\n", "1001\tAnn\tAnn\x01\n",
-        std::string("1001\tAnn\tA\0n\n", 13), "1001\tAnn\n", "1001\tAnn\tAnn\textra\n", "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n",
-        "18446744073709551617\tAnn\tAnn\n", "1001\tAnn\t\n", "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n",
-        "1001\t..\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n", "1001\tAnn\tAnn\n1002\tBob\tAnn\n",
-        "1001\tAnn\tAnn\n1002\tann\tBob\n"};  // the last: one folder, as Windows ignores case
+    // The last two users share one folder, as Windows ignores case.
+    const Strings users = {"garbage\n", "10x1\tAnn\tAnn\n", "-5\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tC:\tAnn\n",
+        "1001\tAnn\tAnn\x01\n", std::string("1001\tAnn\tA\0n\n", 13), "1001\tAnn\n", "1001\tAnn\tAnn\textra\n",
+        "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "18446744073709551617\tAnn\tAnn\n", "1001\tAnn\t\n",
+        "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\t..\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
+        "1001\tAnn\tAnn\n1002\tBob\tAnn\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
     const std::string usersFile = dir.file("users.txt"), good = readText(usersFile);
     for (const std::string& text : users) {
         ASSERT_TRUE(writeText(usersFile, text));
         uint32_t id = 0;
-        EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdAt(0, &id), library.userIdFromName("Ann", &id), queuePhoto(),
-                                  addUser(dir.path(), "Carl"), readText(usersFile)),
-                  std::make_tuple(int16_t(StoreDamaged), int32_t(StoreDamaged), int32_t(StoreDamaged), int32_t(StoreDamaged),
-                                  int32_t(StoreDamaged), text));
+        EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdAt(0, &id), library.userIdFromName("Ann", &id),
+                                  queuePhoto(), addUser(dir.path(), "Carl"), readText(usersFile)),
+                  std::make_tuple(int16_t(StoreDamaged), int32_t(StoreDamaged), int32_t(StoreDamaged),
+                                  int32_t(StoreDamaged), int32_t(StoreDamaged), text));
     }
     ASSERT_TRUE(writeText(usersFile, "# mine\r\n\r\n1001\tAnn\tAnn Example\r\n  # more\n7\tBob\tBob"));
     uint32_t a = 0, b = 0;
-    EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdFromName("Ann Example", &a), a, library.userIdFromName("Bob", &b), b),
+    EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdFromName("Ann Example", &a), a,
+                              library.userIdFromName("Bob", &b), b),
               std::make_tuple(int16_t(2), int32_t(StoreOk), 1001u, int32_t(StoreOk), 7u));
     ASSERT_TRUE(writeText(usersFile, good));
 
-    const Strings settings = {
-        "VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=abc\n", "[Brennick]\nVistrelWidth=12abc\n",
-        "[Brennick]\nVistrelWidth=\n", "[Brennick]\n=5\n", "[Brennick\nVistrelWidth=1\n", "[]\nVistrelWidth=1\n",
-        "[Brennick]\nVistrelWidth=4294967296\n", "[Brennick]\nVistrelWidth=-2147483649\n",
-        "[Brennick]\nVistrelWidth=99999999999999999999999\n", "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n"};
+    const Strings settings = {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=abc\n",
+        "[Brennick]\nVistrelWidth=12abc\n", "[Brennick]\nVistrelWidth=\n", "[Brennick]\n=5\n",
+        "[Brennick\nVistrelWidth=1\n", "[]\nVistrelWidth=1\n", "[Brennick]\nVistrelWidth=4294967296\n",
+        "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=99999999999999999999999\n",
+        "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n"};
     for (const std::string& text : settings) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
         uint32_t value = 0;
         EXPECT_EQ(std::make_tuple(library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), value,
-                                  library.writeSetting(ann.id, "Brennick", "VistrelHeight", 200), readText(userFile("settings.ini"))),
+                                  library.writeSetting(ann.id, "Brennick", "VistrelHeight", 200),
+                                  readText(userFile("settings.ini"))),
                   std::make_tuple(int32_t(StoreDamaged), 320u, int32_t(StoreDamaged), text));
     }
     const std::pair<const char*, uint32_t> written[] = {
         {"[Brennick]\nVistrelWidth=160\n", 160}, {"; comment\n[ Brennick ]\r\n  VistrelWidth  =  161  \r\n", 161},
         {"[brennick]\nvistrelwidth=162\n", 162}, {"[Brennick]\nVistrelWidth=-1\n", 0xFFFFFFFFu},
-        {"[Brennick]\nVistrelWidth=4294967295\n", 0xFFFFFFFFu}, {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320}};
+        {"[Brennick]\nVistrelWidth=4294967295\n", 0xFFFFFFFFu},
+        {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320}};
     for (const auto& [text, expected] : written) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
         uint32_t value = 0;
@@ -269,15 +290,18 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
         EXPECT_EQ(value, expected) << text;
     }
 
-    const Strings slots = {"junk\n", "501\n", "501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n", "501\t" + std::string(MaxSlotName + 1, 's') + "\n"};
+    const Strings slots = {"junk\n", "501\n", "501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n",
+        "501\t" + std::string(MaxSlotName + 1, 's') + "\n"};
     for (const std::string& text : slots) {
         ASSERT_TRUE(writeText(userFile("slots.txt"), text));
         uint16_t count = 5, size = 128;
         uint32_t support = 5;
         char name[128];
-        EXPECT_EQ(std::make_tuple(library.slotCount(ann.id, &count), count, library.cardSupport(ann.id, &support), support,
-                                  library.slotName(ann.id, 501, name, &size), size),
-                  std::make_tuple(int32_t(StoreDamaged), uint16_t(0), int32_t(StoreDamaged), 0u, int32_t(StoreDamaged), uint16_t(0))) << text;
+        EXPECT_EQ(std::make_tuple(library.slotCount(ann.id, &count), count, library.cardSupport(ann.id, &support),
+                                  support, library.slotName(ann.id, 501, name, &size), size),
+                  std::make_tuple(int32_t(StoreDamaged), uint16_t(0), int32_t(StoreDamaged), 0u, int32_t(StoreDamaged),
+                                  uint16_t(0)))
+            << text;
     }
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD\n"));
     const Strings queues = {"junk\n", "memory\n", "memory\t\n", "card\t501\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n",
@@ -306,12 +330,15 @@ TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     for (const char* file : {"settings.ini", "install.txt"}) ASSERT_TRUE(makeFolder(temporaryPathFor(userFile(file))));
     ASSERT_TRUE(makeFolder(temporaryPathFor(dir.file("users.txt"))));
     uint32_t value = 0;
-    EXPECT_EQ(std::make_tuple(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 480), readText(userFile("settings.ini")),
+    EXPECT_EQ(std::make_tuple(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 480),
+                              readText(userFile("settings.ini")),
                               library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), value),
               std::make_tuple(int32_t(StoreWriteFailed), before, int32_t(StoreOk), 160u));
-    EXPECT_EQ(std::make_tuple(addUser(dir.path(), "Bob", {"SD"}), readText(dir.file("users.txt")), folderExists(dir.file("Bob")), library.userCount()),
+    EXPECT_EQ(std::make_tuple(addUser(dir.path(), "Bob", {"SD"}), readText(dir.file("users.txt")),
+                              folderExists(dir.file("Bob")), library.userCount()),
               std::make_tuple(int32_t(StoreWriteFailed), users, false, int16_t(1)));
-    EXPECT_EQ(std::make_tuple(queuePhoto(), fileExists(userFile("install.txt"))), std::make_tuple(int32_t(StoreWriteFailed), false));
+    EXPECT_EQ(std::make_tuple(queuePhoto(), fileExists(userFile("install.txt"))),
+              std::make_tuple(int32_t(StoreWriteFailed), false));
 #ifndef _WIN32
     FILE* full = std::fopen("/dev/full", "wb");  // a full disk fails a write or a flush, never passes as success
     EXPECT_TRUE(full && !writeAll(full, std::string(100000, 'x')));
@@ -330,9 +357,12 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
         Strings cards;
         int32_t expected;
     } cases[] = {{std::string(MaxUserName + 1, 'b'), {}, StoreBadArgument}, {"", {}, StoreBadArgument},
-                 {"Tab\there", {}, StoreBadArgument}, {"New\nline", {}, StoreBadArgument}, {"Del\x7F", {}, StoreBadArgument},
-                 {std::string("Nul\0x", 5), {}, StoreBadArgument}, {"With card", {std::string(MaxSlotName, 'c')}, StoreOk},
-                 {"Long card", {std::string(MaxSlotName + 1, 'c')}, StoreBadArgument}, {"Empty card", {""}, StoreBadArgument},
+                 {"Tab\there", {}, StoreBadArgument}, {"New\nline", {}, StoreBadArgument},
+                 {"Del\x7F", {}, StoreBadArgument},
+                 {std::string("Nul\0x", 5), {}, StoreBadArgument},
+                 {"With card", {std::string(MaxSlotName, 'c')}, StoreOk},
+                 {"Long card", {std::string(MaxSlotName + 1, 'c')}, StoreBadArgument},
+                 {"Empty card", {""}, StoreBadArgument},
                  {"Many cards", Strings(MaxSlotsPerUser + 1, "c"), StoreFull}, {"With card", {}, StoreNameTaken}};
     for (const auto& c : cases) EXPECT_EQ(store.addUser(c.name, c.cards), c.expected) << c.name;
     ASSERT_TRUE(makeFolder(dir.file("Taken")));  // something not ours already there
@@ -363,17 +393,23 @@ TEST(DeliveryChecks, OnlyCompleteJpegsAndSoundDatabasesPass) {
     } cases[] = {
         {"a plain JPEG for a card", [](Bytes&) {}, false, true}, {"a database for memory", [](Bytes&) {}, true, true},
         {"a database to a card", [&](Bytes& b) { b = database; }, false, false},
-        {"a plain JPEG to memory", [&](Bytes& b) { b = jpeg; }, true, false}, {"empty", [](Bytes& b) { b.clear(); }, false, false},
-        {"no EOI", [](Bytes& b) { b.resize(b.size() - 2); }, false, false}, {"no SOI", [](Bytes& b) { b[1] = 0; }, false, false},
+        {"a plain JPEG to memory", [&](Bytes& b) { b = jpeg; }, true, false},
+        {"empty", [](Bytes& b) { b.clear(); }, false, false},
+        {"no EOI", [](Bytes& b) { b.resize(b.size() - 2); }, false, false},
+        {"no SOI", [](Bytes& b) { b[1] = 0; }, false, false},
         {"cut short, EOI appended", [&](Bytes& b) { b = cut; }, false, false},
         {"SOI and EOI only", [](Bytes& b) { b = {0xFF, 0xD8, 0xFF, 0xD9}; }, false, false},
-        {"header only", [](Bytes& b) { b.resize(88); }, true, false}, {"short header", [](Bytes& b) { b.resize(60); }, true, false},
+        {"header only", [](Bytes& b) { b.resize(88); }, true, false},
+        {"short header", [](Bytes& b) { b.resize(60); }, true, false},
         {"name without zero", [](Bytes& b) { std::fill(b.begin(), b.begin() + 32, 'A'); }, true, false},
         {"empty name", [](Bytes& b) { b[0] = 0; }, true, false},
         {"name of 31", [](Bytes& b) { std::fill(b.begin(), b.begin() + 31, 'A'); }, true, true},
-        {"version 2", [](Bytes& b) { b[35] = 2; }, true, false}, {"type not jpeg", [](Bytes& b) { b[63] = 'x'; }, true, false},
-        {"creator with a zero", [](Bytes& b) { b[64] = 0; }, true, false}, {"two records", [](Bytes& b) { b[77] = 2; }, true, false},
-        {"no records", [](Bytes& b) { b[77] = 0; }, true, false}, {"record at 90", [](Bytes& b) { b[81] = 90; }, true, false},
+        {"version 2", [](Bytes& b) { b[35] = 2; }, true, false},
+        {"type not jpeg", [](Bytes& b) { b[63] = 'x'; }, true, false},
+        {"creator with a zero", [](Bytes& b) { b[64] = 0; }, true, false},
+        {"two records", [](Bytes& b) { b[77] = 2; }, true, false},
+        {"no records", [](Bytes& b) { b[77] = 0; }, true, false},
+        {"record at 90", [](Bytes& b) { b[81] = 90; }, true, false},
         {"record cut short", [](Bytes& b) { b.resize(b.size() - 40); }, true, false}};
     for (const auto& c : cases) {
         Bytes b = c.database ? database : jpeg;
@@ -392,7 +428,9 @@ TEST_F(StoreTest, SyncDeliversSoundFilesByteForByteAndEmptiesTheQueue) {
     const Bytes jpeg = smallJpeg(), database = photoDatabase("Beach(2)", jpeg);
     auto queued = [&](const std::string& name, const Bytes& bytes, uint32_t card) {
         EXPECT_TRUE(writeFile(dir.file(name), bytes));
-        EXPECT_EQ(card ? library.installToCard(ann.id, card, dir.file(name).c_str()) : library.installToMemory("Ann", dir.file(name).c_str()), StoreOk);
+        EXPECT_EQ(card ? library.installToCard(ann.id, card, dir.file(name).c_str())
+                       : library.installToMemory("Ann", dir.file(name).c_str()),
+                  StoreOk);
     };
     queued("Beach(2).pdb", database, 0);
     queued("Beach.jpg", jpeg, FirstSlotId);
@@ -408,7 +446,8 @@ TEST_F(StoreTest, SyncDeliversSoundFilesByteForByteAndEmptiesTheQueue) {
                       card = joinPath(library.store().cardFolderPath(ann, FirstSlotId), "Beach.jpg");
     EXPECT_EQ(std::make_tuple(reports[0].outcome, reports[0].databaseName, reports[0].destination, readFile(memory)),
               std::make_tuple(Delivery::Installed, std::string("Beach(2)"), memory, database));
-    EXPECT_EQ(std::make_tuple(reports[1].outcome, reports[1].destination, readFile(card)), std::make_tuple(Delivery::Installed, card, jpeg));
+    EXPECT_EQ(std::make_tuple(reports[1].outcome, reports[1].destination, readFile(card)),
+              std::make_tuple(Delivery::Installed, card, jpeg));
     const char* reasons[] = {"database", "does not exist", "slot"};
     for (size_t i = 2; i < 5; ++i) {
         EXPECT_EQ(reports[i].outcome, Delivery::Refused) << i;
@@ -451,31 +490,43 @@ TEST_F(ToolTest, BadArgumentsAndADamagedStoreExitNonZeroWithAMessage) {
         const char* message;
         bool usage, withRoot = true;
     } cases[] = {{{}, "no command given", true}, {{"frobnicate"}, "unknown command", true},
-                 {{"--verbose", "users", "list"}, "unknown option", true}, {{"--root"}, "--root needs a folder", true, false},
+                 {{"--verbose", "users", "list"}, "unknown option", true},
+                 {{"--root"}, "--root needs a folder", true, false},
                  {{"users", "list"}, "VISTREL_HOTSYNC_ROOT", false, false},  // no root given, none configured
-                 {{"users"}, "users needs add or list", true}, {{"users", "remove", "Ann"}, "unknown users command", true},
-                 {{"users", "add"}, "needs a NAME", true}, {{"users", "add", "Bob", "--card"}, "--card needs a NAME", true},
+                 {{"users"}, "users needs add or list", true},
+                 {{"users", "remove", "Ann"}, "unknown users command", true},
+                 {{"users", "add"}, "needs a NAME", true},
+                 {{"users", "add", "Bob", "--card"}, "--card needs a NAME", true},
                  {{"users", "add", "Bob", "Extra"}, "unexpected argument", true},
                  {{"users", "add", std::string(64, 'n')}, "1 to 63 characters", false},
                  {{"users", "add", "Bob", "--card", std::string(128, 'c')}, "1 to 127 characters", false},
-                 {{"users", "add", "Ann"}, "exists already", false}, {{"users", "list", "extra"}, "takes no arguments", true},
+                 {{"users", "add", "Ann"}, "exists already", false},
+                 {{"users", "list", "extra"}, "takes no arguments", true},
                  {{"settings"}, "exactly one NAME", true}, {{"sync", "Ann", "Bob"}, "exactly one NAME", true},
-                 {{"queue", "Ann", "Bob"}, "at most one NAME", true}, {{"sync", "Nobody"}, "no user named \"Nobody\"", false},
+                 {{"queue", "Ann", "Bob"}, "at most one NAME", true},
+                 {{"sync", "Nobody"}, "no user named \"Nobody\"", false},
                  {{"settings", "Nobody"}, "no user named \"Nobody\"", false}};
     for (const auto& c : cases) {
         const auto [status, out, err] = run(c.args, !c.withRoot);
-        EXPECT_EQ(std::make_tuple(status, err.find(c.message) != std::string::npos, err.find("usage:") != std::string::npos),
-                  std::make_tuple(int(ToolError), true, c.usage)) << err;
+        EXPECT_EQ(
+            std::make_tuple(status, err.find(c.message) != std::string::npos, err.find("usage:") != std::string::npos),
+            std::make_tuple(int(ToolError), true, c.usage))
+            << err;
     }
     ASSERT_TRUE(writeText(joinPath(root, "users.txt"), "1001\tx\n"));
     const auto [status, out, err] = run({"users", "list"});
-    EXPECT_EQ(std::make_tuple(status, err.find("damaged") != std::string::npos), std::make_tuple(int(ToolError), true)) << err;
+    EXPECT_EQ(std::make_tuple(status, err.find("damaged") != std::string::npos), std::make_tuple(int(ToolError), true))
+        << err;
 }
 
 TEST_F(ToolTest, AddsListsSyncsAndShowsWhatTheLibrariesStored) {
     EXPECT_EQ(run({"users", "add", "Demo User", "--card", "SD Card", "--card", "CF"}),
-              std::make_tuple(int(ToolOk), std::string("added user \"Demo User\": ID 1001, folder \"Demo User\"\n  card slot 501: SD Card\n  card slot 502: CF\n"), std::string()));
-    EXPECT_EQ(std::get<1>(run({"users", "list"})), "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
+              std::make_tuple(int(ToolOk),
+                              std::string("added user \"Demo User\": ID 1001, folder \"Demo User\"\n  card slot 501: "
+                                          "SD Card\n  card slot 502: CF\n"),
+                              std::string()));
+    EXPECT_EQ(std::get<1>(run({"users", "list"})),
+              "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
     EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "no settings stored for Demo User\n");
     StoreLibrary store(root);
     ASSERT_EQ(store.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
@@ -483,7 +534,8 @@ TEST_F(ToolTest, AddsListsSyncsAndShowsWhatTheLibrariesStored) {
     ASSERT_TRUE(writeFile(dir.file("a.pdb"), photoDatabase("a", smallJpeg())));
     ASSERT_TRUE(writeFile(dir.file("Bad.jpg"), {0xFF, 0xD8, 1, 2, 3}));
     ASSERT_EQ(store.installToCard(1001, 502, dir.file("a.pdb").c_str()), StoreOk);
-    EXPECT_EQ(run({"queue"}), std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + dir.file("a.pdb") + "\n", std::string()));
+    EXPECT_EQ(run({"queue"}),
+              std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + dir.file("a.pdb") + "\n", std::string()));
     ASSERT_EQ(std::get<0>(run({"users", "add", "Ann", "--card", "SD"})), ToolOk);
     ASSERT_EQ(store.installToMemory("Ann", dir.file("a.pdb").c_str()), StoreOk);
     auto [status, out, err] = run({"sync", "Ann"});
@@ -493,7 +545,9 @@ TEST_F(ToolTest, AddsListsSyncsAndShowsWhatTheLibrariesStored) {
     ASSERT_EQ(store.installToCard(1002, 501, dir.file("Bad.jpg").c_str()), StoreOk);
     std::tie(status, out, err) = run({"sync", "Ann"});
     EXPECT_EQ(status, ToolRefused);
-    EXPECT_NE(out.find("refused " + dir.file("Bad.jpg") + " for card 501 (SD): the file does not end"), std::string::npos) << out;
+    EXPECT_NE(out.find("refused " + dir.file("Bad.jpg") + " for card 501 (SD): the file does not end"),
+              std::string::npos)
+        << out;
     EXPECT_EQ(std::get<1>(run({"queue", "Ann"})), "Ann: nothing queued\n");
 }
 
