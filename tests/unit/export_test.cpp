@@ -442,6 +442,8 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         {"UserData 150", 160, 1, {"SD", "CF"}, true, upTo(7), "160 160 " + folder + " 1|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
         {"", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1" + all},
+        {"", 160, 0, {"SD"}, true, upTo(8, {"UserData 154", "UserData 148"}),  // one card
+         "160 160 " + folder + " 0|Internal memory|SD 501"},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
         {"", 0xFFFFFFFF, 0xFFFF0000, {}, true, upTo(7), "320 320 " + folder + " 0|Internal memory"},
         {"", 32767, 0x10109, eleven, true, nineCards,
