@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# VistrelSetup.exe under Wine, in a prefix made anew for each run: a silent install, the
+# program started through its Start-menu shortcut sends a photograph and opens its help,
+# a silent uninstall removes all of ours and keeps the store and the photograph.
+#
+#   installer_test.sh BIN_DIR SETUP WORK_DIR
+set -euo pipefail
+[ $# -eq 3 ] || { echo "usage: $0 BIN_DIR SETUP WORK_DIR" >&2; exit 2; }
+bin=$1 setup=$2 work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine_session.sh
+source "$here/wine_session.sh"
+log=$work/log
+version=${setup##*-} && version=${version%.exe}
+
+fail() { echo "installer: FAILED: $*" >&2; exit 1; }
+trap 'stop_wine; stop_virtual_display' EXIT
+drive() { wine_run "$bin/blackbox_driver.exe" "$@" >"$log/$1.txt" 2>&1 || fail "driver $*: $(cat "$log/$1.txt")"; }
+expect() { grep -qxF -- "$2" "$log/$1.txt" || fail "expected \"$2\" in: $(cat "$log/$1.txt")"; }
+key() { wine reg query "$@" >"$log/reg.txt" 2>&1; }
+wait_gone() { timeout 60 wineserver -w || fail "$1"; }
+
+[ -f "$setup" ] || fail "$setup is missing: build the win32 preset first"
+rm -rf "$work"
+mkdir -p "$log"
+wine_session_env "$work/prefix" "$work/home"
+start_virtual_display "$log/xvfb.txt" || fail "no display"
+prepare_prefix "$work/photos" || fail "cannot make the Wine prefix"
+c=$WINEPREFIX/drive_c
+folder=$c/Program\ Files/Vistrel\ Desktop
+shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Vistrel Desktop.lnk'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel Desktop'
+help_key='HKLM\Software\Microsoft\Windows\Help'
+wine_run "$bin/demo_photo.exe" "$(windows_path "$work/photos/harbour.jpg")" || fail "no photograph"
+
+timeout 120 wine "$setup" /S || fail "the silent install ended with $?"
+for f in vistrel.exe Vistrel.hlp UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini Uninstall.exe; do
+    [ -f "$folder/$f" ] || fail "$f was not installed"
+done
+[ -f "$(winepath -u "$shortcut")" ] || fail "no Start-menu shortcut"
+key "$uninstall_key" || fail "no uninstall entry"
+for v in "DisplayName REG_SZ Vistrel Desktop" "DisplayVersion REG_SZ $version" "Publisher REG_SZ Vistrel" \
+         'UninstallString REG_SZ "C:\Program Files\Vistrel Desktop\Uninstall.exe"' "DisplayIcon REG_SZ" "EstimatedSize"; do
+    tr -s ' \r' ' ' <"$log/reg.txt" | grep -qF " $v" || fail "the uninstall entry lacks $v: $(cat "$log/reg.txt")"
+done
+key "$help_key" /v Vistrel.hlp && grep -qF 'C:\Program Files\Vistrel Desktop' "$log/reg.txt" \
+    || fail "the help folder is not registered: $(cat "$log/reg.txt")"
+store=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Vistrel\ Desktop/HotSync
+echo "installer: installed $version"
+
+wine start "$shortcut"
+drive wait 60
+drive show
+expect show "device selected: Sample"
+drive select harbour.jpg
+drive send
+expect send "message: Photo ''harbour.pdb'' will be installed on ''Sample'' Internal memory at next HotSync(r)"
+drive ok
+[ -f "$store/Sample/Vistrel/harbour.pdb" ] || fail "the photograph is not in the installed store"
+# Installing over the running program is refused, and leaves it as it was.
+status=0 && timeout 60 wine "$setup" /S || status=$?
+[ $status -eq 2 ] || fail "installing over the running program ended with $status"
+# F1 through the keyboard: the help engine finds the bare name in the shortcut's folder.
+xdotool windowfocus "$(xdotool search --name '^Vistrel Desktop$' | head -1)" sleep 0.5 key F1
+for _ in $(seq 100); do xdotool search --name 'Wine Help' >/dev/null && break; sleep 0.1; done
+xdotool search --name 'Wine Help' >/dev/null || fail "F1 showed no help"
+! xdotool search --name '^ERROR$' >/dev/null || fail "the help engine did not find Vistrel.hlp"
+drive close
+wait_gone "the program or its help still runs after closing"
+echo "installer: the installed program sent harbour.jpg and showed its help"
+
+timeout 60 wine "$folder/Uninstall.exe" /S || fail "the silent uninstall ended with $?"
+wait_gone "the uninstaller still runs"
+[ ! -e "$folder" ] || fail "left in the install folder: $(ls "$folder")"
+[ ! -e "$(winepath -u "$shortcut")" ] || fail "the shortcut is left"
+! key "$uninstall_key" || fail "the uninstall entry is left"
+! key "$help_key" /v Vistrel.hlp || fail "the help folder is still registered"
+[ -f "$store/users.txt" ] && [ -f "$store/Sample/Vistrel/harbour.pdb" ] || fail "the store or the photograph is gone"
+
+# A machine with the HotSync software: the program alone, in the folder asked for.
+timeout 120 wine "$setup" /S /NOHOTSYNC '/D=C:\Vistrel' || fail "the install with /NOHOTSYNC ended with $?"
+[ -f "$c/Vistrel/vistrel.exe" ] || fail "/D= was not followed"
+for f in UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini; do [ ! -e "$c/Vistrel/$f" ] || fail "/NOHOTSYNC installed $f"; done
+echo "installer: uninstalled, the store kept; /NOHOTSYNC and /D= followed"
