@@ -110,13 +110,26 @@ Section "HotSync libraries for trying it out" SecHotSync
     File "${BIN_DIR}/INSTAIDE.dll"
     File "${BIN_DIR}/hotsync.exe"
 
-    ; The store is the installing user's data, in their own application-data folder.
-    SetShellVarContext current
-    StrCpy $Store "$APPDATA\${PRODUCT}\HotSync"
-    ; The libraries read their root from HotSync.ini beside them.
-    Delete "$INSTDIR\HotSync.ini"
-    WriteINIStr "$INSTDIR\HotSync.ini" "HotSync" "Root" "$Store"
-    FlushINI "$INSTDIR\HotSync.ini"
+    ; The libraries read their root from HotSync.ini beside them. A root set by an
+    ; earlier install, or by hand, is kept: it may hold the user's photographs.
+    ClearErrors
+    ReadINIStr $Store "$INSTDIR\HotSync.ini" "HotSync" "Root"
+    ${If} $Store == ""
+        ; The store is the installing user's data, in their own application-data folder.
+        SetShellVarContext current
+        StrCpy $Store "$APPDATA\${PRODUCT}\HotSync"
+        WriteINIStr "$INSTDIR\HotSync.ini" "HotSync" "Root" "$Store"
+        FlushINI "$INSTDIR\HotSync.ini"
+    ${Else}
+        ; A relative root is taken from the libraries' folder, as they do.
+        StrCpy $0 $Store 1 1
+        StrCpy $1 $Store 1
+        ${If} $0 != ":"
+        ${AndIf} $1 != "\"
+        ${AndIf} $1 != "/"
+            StrCpy $Store "$INSTDIR\$Store"
+        ${EndIf}
+    ${EndIf}
 
     ${If} ${FileExists} "$Store\users.txt"
         DetailPrint "The HotSync store in $Store is kept as it is."
