@@ -37,6 +37,7 @@ timeout 120 wine "$setup" /S || fail "the silent install ended with $?"
 for f in vistrel.exe Vistrel.hlp UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini Uninstall.exe; do
     [ -f "$folder/$f" ] || fail "$f was not installed"
 done
+strings -el "$folder/vistrel.exe" | grep -qxF "$version" || fail "vistrel.exe's version is not $version"
 [ -f "$(winepath -u "$shortcut")" ] || fail "no Start-menu shortcut"
 key "$uninstall_key" || fail "no uninstall entry"
 for v in "DisplayName REG_SZ Vistrel Desktop" "DisplayVersion REG_SZ $version" "Publisher REG_SZ Vistrel" \
