@@ -2,11 +2,11 @@
 # vistrel.exe run black-box under Wine, as a person would use it: a HotSync store with
 # one user and one card, a photograph on the desktop; the program starts, shows the
 # desktop in its tree and the photograph in its list, picks the only user, loads the
-# photograph when its name is typed, sends it, and ends with exit code 0 when closed.
+# photograph when its name is typed, sends it, shows its guide on F1 and ends with code 0.
 #
 #   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
 #
-# BIN_DIR holds vistrel.exe, the two libraries, hotsync.exe, blackbox_driver.exe and
+# BIN_DIR holds vistrel.exe, Vistrel.hlp, the two libraries, hotsync.exe, blackbox_driver.exe and
 # demo_photo.exe. WORK_DIR keeps the Wine prefix between runs (making it takes about
 # 20 s); everything else in it is made again on every run.
 set -euo pipefail
@@ -55,7 +55,7 @@ expect() {
     grep -qxF -- "$2" "$1" || fail "expected the line \"$2\" in ${1##*/}"
 }
 
-for f in vistrel.exe UserData.dll INSTAIDE.dll hotsync.exe blackbox_driver.exe demo_photo.exe; do
+for f in vistrel.exe Vistrel.hlp UserData.dll INSTAIDE.dll hotsync.exe blackbox_driver.exe demo_photo.exe; do
     [ -f "$bin/$f" ] || fail "$bin/$f is missing: build the win32 preset first"
 done
 mkdir -p "$work" "$shots"
@@ -75,7 +75,8 @@ export VISTREL_HOTSYNC_ROOT
 VISTREL_HOTSYNC_ROOT=$(windows_path "$store")
 
 say "starting vistrel.exe on display $DISPLAY"
-wine "$bin/vistrel.exe" >"$log/vistrel.txt" 2>&1 &
+# From its own folder, where the help engine finds the bare name Vistrel.hlp.
+(cd "$bin" && exec wine vistrel.exe) >"$log/vistrel.txt" 2>&1 &
 program_pid=$!
 wait_for_window "$bin/blackbox_driver.exe" "$program_pid" 60 || fail "the window \"Vistrel Desktop\" did not appear"
 
@@ -107,10 +108,28 @@ run hotsync.exe queue "$user" >"$log/queue.txt" || fail "hotsync.exe cannot read
 expect "$log/queue.txt" "  internal memory: $(windows_path "$store/$user/Vistrel/${photo%.jpg}.pdb")"
 say "sent ${photo}: the file is in the user's folder and in the install queue"
 
+# F1 as a key press to the focused window, then a click on a jump of the contents page.
+check_help() {
+    xdotool key F1
+    run blackbox_driver.exe help "Vistrel Desktop User's Guide" >"$log/help.txt" || fail "F1 did not show the guide"
+    local at
+    at=$(run blackbox_driver.exe help "Choosing a photograph" | sed -n 's/^help text at: //p') || fail "no jump"
+    xdotool mousemove "${at% *}" "${at#* }" click 1
+    run blackbox_driver.exe help "Pick a folder in the folder tree" >>"$log/help.txt" || fail "the jump led nowhere"
+    import -window root "$shots/help.png" || fail "cannot take the help screenshot"
+}
+check_help
+
 run blackbox_driver.exe close || fail "cannot close the window"
 status=0
 wait_for_exit "$program_pid" 30 || status=$?
 [ $status -ne 124 ] || fail "vistrel.exe still runs 30 s after WM_CLOSE"
 program_pid=
 [ $status -eq 0 ] || fail "vistrel.exe ended with exit code $status"
+# Closing tells the help engine to quit; the viewer's own exit may come a moment later.
+waited=0
+until [ "$(run blackbox_driver.exe processes winhlp32.exe)" = "processes winhlp32.exe: 0" ]; do
+    [ $((waited += 1)) -le 10 ] || fail "the help viewer still runs 10 s after the program closed"
+    sleep 1
+done
 say "closed with exit code 0; screenshots in $shots"

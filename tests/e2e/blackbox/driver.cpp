@@ -8,6 +8,9 @@
 //                                  print its text as "message: TEXT"
 //   blackbox_driver ok             press OK in that message box
 //   blackbox_driver close          close the dialog as its close button does (WM_CLOSE)
+//   blackbox_driver help TEXT      wait until the help viewer's page (its first 1023 characters)
+//                                  shows TEXT; print TEXT's point on the screen, to click it
+//   blackbox_driver processes NAME print how many processes of this Wine session are NAME
 //
 // Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
 //
@@ -16,6 +19,7 @@
 // unchanged, so the record and its text buffer are placed in the program's own memory.
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -248,10 +252,48 @@ int pressOk(HWND dialog) {
     return 0;
 }
 
+// The help engine's viewer window (the class WinHelp is reached by) and its page control.
+HWND findHelpPage() {
+    for (HWND viewer = nullptr; (viewer = FindWindowExA(nullptr, viewer, "MS_WINHELP", nullptr));)
+        if (IsWindowVisible(viewer)) return FindWindowExA(viewer, nullptr, "RichEdit20A", nullptr);
+    return nullptr;
+}
+
+int showHelp(const std::string& wanted) {
+    HWND page = nullptr;
+    std::string text;
+    if (!waitFor(20000, [&] { return (page = findHelpPage()) && (text = windowText(page)).find(wanted) != text.npos; }))
+        return fail(("the help viewer does not show \"" + wanted + "\"; its page reads: " + text).c_str());
+    const size_t at = text.find(wanted);
+    // The page's character positions count a paragraph end once; its text gives CR LF.
+    LONG index = static_cast<LONG>(at);
+    for (size_t i = text.find("\r\n"); i < at; i = text.find("\r\n", i + 2)) --index;
+    // A few pixels into TEXT's first character, for a click to follow it when it is a jump.
+    LRESULT corner = SendMessageA(page, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+    POINT point{static_cast<short>(LOWORD(corner)) + 3, static_cast<short>(HIWORD(corner)) + 6};
+    ClientToScreen(page, &point);
+    std::printf("help text at: %ld %ld\n", static_cast<long>(point.x), static_cast<long>(point.y));
+    return 0;
+}
+
+int countProcesses(const std::string& name) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return fail("cannot list the processes");
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (sameText(entry.szExeFile, name)) ++count;
+    CloseHandle(snapshot);
+    std::printf("processes %s: %d\n", name.c_str(), count);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return fail("usage: blackbox_driver wait SECONDS | show | select NAME | send | ok | close");
+    if (argc < 2)
+        return fail("usage: blackbox_driver wait SECONDS | show | select NAME | send | ok | close | help TEXT | processes NAME");
     const std::string command = argv[1];
 
     if (command == "wait") {
@@ -263,6 +305,10 @@ int main(int argc, char** argv) {
         std::printf("window: %p\n", static_cast<void*>(dialog));
         return 0;
     }
+
+    // The help viewer and the processes outlive the dialog.
+    if (command == "help" && argc > 2) return showHelp(argv[2]);
+    if (command == "processes" && argc > 2) return countProcesses(argv[2]);
 
     HWND dialog = findDialog();
     if (!dialog) return fail("no window \"Vistrel Desktop\"");
