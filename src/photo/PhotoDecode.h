@@ -13,15 +13,18 @@ constexpr uint32_t MaxPhotoSide = 65500;
 constexpr uint64_t MaxPhotoPixels = 200000000;
 
 // True when a photograph of this size may be decoded (see the limits above).
-bool photoSizeAccepted(uint32_t width, uint32_t height);
+bool photoSizeAccepted(uint32_t width, uint32_t height, uint64_t pixelLimit = MaxPhotoPixels);
 
 // Bytes of a 4-byte-per-pixel buffer of this size; false when the count does not fit
 // in size_t (which is 32 bits wide in the Win32 build).
 bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size);
 
+// The name of the file without its folder, as the user picked it in the list.
+const char* fileNameOf(const char* path);
+
 // Samples in the one scanline the decoder reads: components x width, made even.
 uint32_t scanlineSamples(int components, uint32_t width);
 
-// libjpeg's error exit while decoding: prints the library's message, then jumps back
-// to the decoder's return point. Never returns to the library.
+// libjpeg's error exit while decoding: keeps and prints the library's message, then
+// jumps back to the decoder's return point. Never returns to the library.
 void jpegErrorExit(jpeg_common_struct* cinfo);
