@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <jpeglib.h>
+#include <jerror.h>
 #include "photo/ExifOrientation.h"
 #include "photo/PhotoView.h"
 #include "photo/ViewHost.h"
@@ -115,6 +116,9 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     if (setjmp(jerr->setjmpBuffer)) return false;
 
     jpeg_CreateDecompress(cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+    // A progressive photograph's coefficients are held whole besides the pixels; in
+    // blocks of moderate size they find room in an address space the pixels have split.
+    cinfo->mem->max_alloc_chunk = 32L << 20;
     if (file)
         jpeg_stdio_src(cinfo, file);
     else
@@ -122,10 +126,12 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(cinfo, TRUE);
     // Refused before anything is allocated: the header alone may claim any size.
-    if (!photoSizeAccepted(cinfo->image_width, cinfo->image_height, pixelLimit)) {
-        snprintf(jerr->message, sizeof jerr->message, "%u x %u pixels is more than the %u megapixels accepted",
+    const bool multiScan = jpeg_has_multiple_scans(cinfo);
+    const uint64_t limit = multiScan && pixelLimit > MaxProgressivePixels ? MaxProgressivePixels : pixelLimit;
+    if (!photoSizeAccepted(cinfo->image_width, cinfo->image_height, limit)) {
+        snprintf(jerr->message, sizeof jerr->message, "%u x %u pixels is more than the %u megapixels accepted%s",
                  static_cast<unsigned>(cinfo->image_width), static_cast<unsigned>(cinfo->image_height),
-                 static_cast<unsigned>(pixelLimit / 1000000));
+                 static_cast<unsigned>(limit / 1000000), multiScan ? " for a progressive photograph" : "");
         return false;
     }
     int orientation = 1;
@@ -152,7 +158,10 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     // The whole photograph is obtained before the entropy decoding, which a progressive
     // file does entirely in jpeg_start_decompress: one that cannot be held is refused at once.
     size_t bytes = 0;
-    if (!pixelBufferSize(width, height, &bytes) || !view.photoPixels.allocate(bytes)) {
+    const bool sized = pixelBufferSize(width, height, &bytes);
+    // The coefficients need room too: memory held beyond this photograph's is given back.
+    if (multiScan && view.photoPixels.capacity() > bytes) view.photoPixels.release();
+    if (!sized || !view.photoPixels.allocate(bytes)) {
         snprintf(jerr->message, sizeof jerr->message, "not enough memory for %u x %u pixels",
                  static_cast<unsigned>(width), static_cast<unsigned>(height));
         return false;
@@ -240,6 +249,11 @@ uint32_t scanlineSamples(int components, uint32_t width) {
 void jpegErrorExit(jpeg_common_struct* cinfo) {
     auto* jerr = reinterpret_cast<DecodeErrorManager*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, jerr->message);
+    if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY && cinfo->is_decompressor) {
+        const auto* d = reinterpret_cast<jpeg_decompress_struct*>(cinfo);
+        snprintf(jerr->message, sizeof jerr->message, "not enough memory for %u x %u pixels",
+                 static_cast<unsigned>(d->image_width), static_cast<unsigned>(d->image_height));
+    }
     (*cinfo->err->output_message)(cinfo);
     jerr->printed = true;
     longjmp(jerr->setjmpBuffer, 1);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 #include "export/JpegExport.h"
+#include "photo/PhotoDecode.h"
 #include "photo_fixture.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
@@ -73,4 +75,23 @@ TEST(PhotoReuse, EachPhotographShowsAndExportsAsAFreshLoadDoes) {
     }
     // At most one photograph's worth is held: the largest so far.
     EXPECT_EQ(browsing.view.photoPixels.capacity(), 1200u * 600 * 4);
+}
+
+// A progressive photograph keeps its coefficients besides its pixels while it is
+// decoded, so it has a lower limit; both are refused before anything is decoded.
+TEST(PhotoLimit, ProgressivePhotographsHaveTheirOwnLimit) {
+    JpegOptions progressive;
+    progressive.progressive = true;
+    std::vector<uint8_t> jpeg = encodeJpeg(8, 8, 3, photographicRgb(8, 8), progressive);
+    size_t sof = 2;  // the progressive frame header: FF C2, length, precision, height, width
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC2)) ++sof;
+    ASSERT_LT(sof + 9, jpeg.size());
+    const uint8_t size[4] = {0x27, 0x11, 0x4E, 0x20};  // 10001 x 20000
+    std::copy(size, size + 4, jpeg.begin() + static_cast<ptrdiff_t>(sof + 5));
+    HostedView v;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(v.view.decodePhotoData(jpeg.data(), jpeg.size(), MaxPhotoPixels));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(v.host.lastStatus(), "Can't show : 20000 x 10001 pixels is more than the 200 megapixels accepted "
+                                   "for a progressive photograph");
 }
