@@ -37,9 +37,16 @@ bool acceptsSuffix(const char* path, size_t n) {
 
 uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
-// The library fills the pad byte of its BGRX output with 255; ours is 0.
+// The library fills the pad byte of its BGRX output with 255; ours is 0. Whole pixels
+// are masked (the pad is the high byte of a little-endian word), which the compiler
+// turns into vector operations: a byte store per pixel cost a fifth of the decode.
 void clearPadBytes(uint8_t* row, uint32_t width) {
-    for (uint32_t i = 0; i < width; ++i) row[4 * i + 3] = 0;
+    for (uint32_t i = 0; i < width; ++i) {
+        uint32_t pixel;
+        memcpy(&pixel, row + 4 * i, 4);
+        pixel &= 0x00FFFFFFu;
+        memcpy(row + 4 * i, &pixel, 4);
+    }
 }
 
 // One decoded scanline into one row of BGR0 pixels. Four-component output is CMYK (YCCK
