@@ -8,6 +8,7 @@
 //                                  print its text as "message: TEXT"
 //   blackbox_driver ok             press OK in that message box
 //   blackbox_driver close          close the dialog as its close button does (WM_CLOSE)
+//   blackbox_driver status PREFIX  wait until the status line begins with PREFIX, print it
 //
 // Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
 //
@@ -270,6 +271,16 @@ int main(int argc, char** argv) {
     if (command == "select" && argc > 2) return selectFile(dialog, argv[2]);
     if (command == "send") return pressSend(dialog);
     if (command == "ok") return pressOk(dialog);
+    if (command == "status" && argc > 2) {
+        const std::string prefix = argv[2];
+        std::string text;
+        const bool shown = waitFor(10000, [&] {
+            text = windowText(GetDlgItem(dialog, IDC_STATUS));
+            return text.compare(0, prefix.size(), prefix) == 0;
+        });
+        std::printf("status: %s\n", text.c_str());
+        return shown ? 0 : fail(("the status line does not begin with \"" + prefix + "\"").c_str());
+    }
     if (command == "close") {
         // Posted as the caption's close button does; the program's exit is awaited by the caller.
         PostMessageA(dialog, WM_CLOSE, 0, 0);
