@@ -43,10 +43,10 @@ void PhotoView::updateQuality() {
         outputWidth = outputHeight = 0;
         char text[PhotoPathSize + 128];
         const char* name = fileNameOf(photoPath);
+        const int areaWidth = viewWidth < 0 ? 0 : viewWidth, areaHeight = viewHeight < 0 ? 0 : viewHeight;
         if (displayWidth < 1 || displayHeight < 1)
             snprintf(text, sizeof text, "Can't show %s: %d x %d pixels shrink to nothing in the %d x %d picture area",
-                     name, static_cast<int>(imageWidth), static_cast<int>(imageHeight), static_cast<int>(viewWidth < 0 ? 0 : viewWidth),
-                     static_cast<int>(viewHeight < 0 ? 0 : viewHeight));
+                     name, static_cast<int>(imageWidth), static_cast<int>(imageHeight), areaWidth, areaHeight);
         else
             snprintf(text, sizeof text, "Can't show %s: not enough memory for its display copy", name);
         if (host) host->setStatusText(text);

@@ -163,7 +163,8 @@ TEST(PhotoDecode, FourComponentFilesBecomeRgb) {
 }
 
 // A damaged file, loaded after a good photograph, leaves no photograph and no memory held,
-// libjpeg's message on stderr and on the status line, and a repaint of the background; the good one loads again.
+// libjpeg's message on stderr and the status line, and a repaint of the background; the
+// good one loads again.
 // A file cut inside its scan data still loads, with libjpeg's warning. Regression: a tiny
 // file declaring an enormous picture made us allocate and decode it; it is refused first.
 TEST(PhotoDecode, DamagedFilesAreRefusedWithTheLibrarysMessage) {
@@ -224,8 +225,8 @@ TEST(PhotoDecode, DamagedFilesAreRefusedWithTheLibrarysMessage) {
         }
         EXPECT_EQ(l.view.photoPixels.capacity() + l.view.displayPixels.capacity(), 0u);
         ASSERT_EQ(l.host.statusTexts.size(), status.size() + 1);
-        EXPECT_THAT(l.host.lastStatus(), testing::StartsWith("Can't show damaged.jpg: "));
-        EXPECT_THAT(l.host.lastStatus(), HasSubstr(c.message));
+        EXPECT_THAT(l.host.lastStatus(),
+                    testing::AllOf(testing::StartsWith("Can't show damaged.jpg: "), HasSubstr(c.message)));
         ASSERT_EQ(l.host.invalidations.size(), invalidations + 1);
         EXPECT_TRUE(l.host.invalidations.back());
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -9,54 +10,38 @@
 
 namespace {
 
-constexpr int Block = 8;  // one solid 8 x 8 block per letter: decodes to its colour
-
-// A picture of solid blocks, one row of letters per row of blocks ("ABC/DEF"), as RGB.
-std::vector<uint8_t> blocks(const std::string& layout, int* width, int* height) {
-    const int columns = static_cast<int>(layout.find('/'));
-    const int rows = static_cast<int>(layout.size() + 1) / (columns + 1);
-    *width = columns * Block;
-    *height = rows * Block;
-    std::vector<uint8_t> rgb;
-    for (int y = 0; y < *height; ++y)
-        for (int x = 0; x < *width; ++x) {
-            const int letter = layout[(y / Block) * (columns + 1) + x / Block] - 'A';
-            const uint8_t colour[3] = {uint8_t(letter & 1 ? 230 : 20), uint8_t(letter & 2 ? 230 : 20),
-                                       uint8_t(letter & 4 ? 230 : 40 * letter)};
-            rgb.insert(rgb.end(), colour, colour + 3);
-        }
-    return rgb;
-}
-
-// The JPEG of a layout, with an APP1 segment holding exif right after its start marker.
+// A picture of solid 8 x 8 blocks (which decode to their colour), one row of letters per
+// row of blocks ("AB/CD"), as a JPEG with an APP1 segment holding exif after its start.
 std::vector<uint8_t> jpegOf(const std::string& layout, const std::vector<uint8_t>& exif) {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb = blocks(layout, &width, &height);
-    std::vector<uint8_t> jpeg = encodeJpeg(width, height, 3, rgb, {100, false, false});
-    if (exif.empty()) return jpeg;
-    const size_t length = exif.size() + 2;
-    std::vector<uint8_t> segment = {0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length)};
+    const int columns = static_cast<int>(layout.find('/')), rows = static_cast<int>(layout.size() + 1) / (columns + 1);
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < rows * 8; ++y)
+        for (int x = 0; x < columns * 8; ++x) {
+            const int k = layout[(y / 8) * (columns + 1) + x / 8] - 'A';  // the letter
+            rgb.insert(rgb.end(), {uint8_t(k & 1 ? 230 : 20), uint8_t(k & 2 ? 230 : 20), uint8_t(k * 40)});
+        }
+    std::vector<uint8_t> jpeg = encodeJpeg(columns * 8, rows * 8, 3, rgb, {100, false, false});
+    std::vector<uint8_t> segment = {0xFF, 0xE1, uint8_t((exif.size() + 2) >> 8), uint8_t(exif.size() + 2)};
     segment.insert(segment.end(), exif.begin(), exif.end());
-    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    if (!exif.empty()) jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
     return jpeg;
 }
 
 // "Exif\0\0", a TIFF header and a first directory whose one entry is the given tag.
 std::vector<uint8_t> exifWith(int value, bool bigEndian = false, uint16_t tag = 0x0112, uint16_t type = 3,
                               uint32_t directory = 8, uint16_t entries = 1) {
-    std::vector<uint8_t> e = {'E', 'x', 'i', 'f', 0, 0};
+    std::vector<uint8_t> e = {'E', 'x', 'i', 'f', 0, 0, uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 'M' : 'I')};
     auto put = [&](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) e.push_back(uint8_t(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
     };
-    e.push_back(bigEndian ? 'M' : 'I');
-    e.push_back(bigEndian ? 'M' : 'I');
     put(42, 2), put(directory, 4), put(entries, 2), put(tag, 2), put(type, 2), put(1, 4), put(value, 2), put(0, 2);
     return e;
 }
 
 }  // namespace
 
-// Each orientation shows the upright picture, written out by hand for the stored "AB/CD/EF".
+// Each orientation shows the upright picture, written out by hand for the stored "AB/CD/EF";
+// the 24 rows also span a partial block of rows when turned.
 TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
     const char* const upright[] = {"AB/CD/EF", "BA/DC/FE", "FE/DC/BA", "EF/CD/AB",
                                    "ACE/BDF",  "ECA/FDB",  "FDB/ECA",  "BDF/ACE"};
@@ -76,31 +61,25 @@ TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
         for (size_t i = 0; i < expected.view.photoPixels.size(); ++i)
             worst = std::max(worst, std::abs(seen.view.photoPixels.data()[i] - expected.view.photoPixels.data()[i]));
         EXPECT_LE(worst, 2);
-        EXPECT_EQ(seen.host.lastStatus(), expected.host.lastStatus());
-        EXPECT_EQ(seen.view.displayWidth, expected.view.displayWidth);
-        EXPECT_EQ(seen.view.outputWidth, expected.view.outputWidth);
+        EXPECT_EQ(seen.host.lastStatus(), expected.host.lastStatus());  // selection, output size, verdict
     }
 }
 
 // The reader trusts no length or offset: damaged or foreign segments read as "as stored".
 TEST(PhotoOrientation, ReaderFallsBackToAsStored) {
-    auto cut = [](std::vector<uint8_t> bytes, size_t n) { return std::vector<uint8_t>(bytes.begin(), bytes.end() - n); };
+    const std::vector<uint8_t> whole = exifWith(6), cut(whole.begin(), whole.end() - 5);
+    const std::vector<uint8_t> foreign = {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e'};
     struct Case {
         const char* name;
         std::vector<uint8_t> segment;
         int orientation;
     } cases[] = {
-        {"little-endian 6", exifWith(6), 6},
-        {"big-endian 8", exifWith(8, true), 8},
-        {"value 0", exifWith(0), 1},
-        {"value 9", exifWith(9), 1},
-        {"other tag", exifWith(6, false, 0x0110), 1},
-        {"long instead of short", exifWith(6, false, 0x0112, 4), 1},
+        {"little-endian 6", whole, 6},           {"big-endian 8", exifWith(8, true), 8},
+        {"value 0", exifWith(0), 1},             {"value 9", exifWith(9), 1},
+        {"other tag", exifWith(6, false, 0x0110), 1}, {"long, not short", exifWith(6, false, 0x0112, 4), 1},
         {"directory past the end", exifWith(6, false, 0x0112, 3, 0xFFFFFFF0), 1},
         {"more entries than bytes", exifWith(6, false, 0x0100, 3, 8, 0xFFFF), 1},
-        {"cut inside the entry", cut(exifWith(6), 5), 1},
-        {"not exif", {'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e'}, 1},
-        {"empty", {}, 1},
+        {"cut inside the entry", cut, 1},        {"not exif", foreign, 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(exifOrientation(c.segment.data(), c.segment.size()), c.orientation) << c.name;

@@ -70,8 +70,7 @@ prepare_prefix "$photos" || fail "cannot prepare the Wine prefix"
 say "a store with user $user and the card \"$card\"; $photo on the desktop"
 run demo_photo.exe "$(windows_path "$photos/$photo")" || fail "demo_photo.exe could not write the photograph"
 # The same photograph declaring 64250 x 64250 pixels in its frame header: refused.
-bomb=bomb.jpg
-cp "$photos/$photo" "$photos/$bomb"
+bomb=bomb.jpg && cp "$photos/$photo" "$photos/$bomb"
 frame=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$photos/$bomb" | head -n 1 | cut -d: -f1)
 printf '\xFA\xFA\xFA\xFA' | dd of="$photos/$bomb" bs=1 seek=$((frame + 5)) conv=notrunc status=none
 run hotsync.exe --root "$(windows_path "$store")" users add "$user" --card "$card" >"$log/hotsync.txt" \

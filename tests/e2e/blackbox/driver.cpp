@@ -272,12 +272,9 @@ int main(int argc, char** argv) {
     if (command == "send") return pressSend(dialog);
     if (command == "ok") return pressOk(dialog);
     if (command == "status" && argc > 2) {
-        const std::string prefix = argv[2];
-        std::string text;
-        const bool shown = waitFor(10000, [&] {
-            text = windowText(GetDlgItem(dialog, IDC_STATUS));
-            return text.compare(0, prefix.size(), prefix) == 0;
-        });
+        std::string text, prefix = argv[2];
+        bool shown =
+            waitFor(10000, [&] { return (text = windowText(GetDlgItem(dialog, IDC_STATUS))).rfind(prefix, 0) == 0; });
         std::printf("status: %s\n", text.c_str());
         return shown ? 0 : fail(("the status line does not begin with \"" + prefix + "\"").c_str());
     }
