@@ -41,11 +41,12 @@ uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 
 // are masked (the pad is the high byte of a little-endian word), which the compiler
 // turns into vector operations: a byte store per pixel cost a fifth of the decode.
 void clearPadBytes(uint8_t* row, uint32_t width) {
-    for (uint32_t i = 0; i < width; ++i) {
+    const size_t bytes = static_cast<size_t>(width) * 4;
+    for (size_t i = 0; i < bytes; i += 4) {
         uint32_t pixel;
-        memcpy(&pixel, row + 4 * i, 4);
+        memcpy(&pixel, row + i, 4);
         pixel &= 0x00FFFFFFu;
-        memcpy(row + 4 * i, &pixel, 4);
+        memcpy(row + i, &pixel, 4);
     }
 }
 
