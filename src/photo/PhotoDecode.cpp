@@ -87,7 +87,7 @@ void convertRow(const JSAMPLE* in, uint8_t* out, uint32_t width, int components)
 
 // Where stored scanline y of a width x height picture lands in the upright picture's
 // bottom-up pixels, for an orientation of 1 to 8: the index of its first pixel and the
-// step from one pixel to the next (uprightWidth is the upright picture's width).
+// step from one pixel to the next, both counted in pixels.
 struct RowPlacement {
     ptrdiff_t start, step;
 };
@@ -96,14 +96,14 @@ RowPlacement placeRow(int orientation, uint32_t width, uint32_t height, uint32_t
     const ptrdiff_t w = width, h = height, row = y;
     const ptrdiff_t up = orientationSwapsSides(orientation) ? h : w;  // the upright width
     switch (orientation) {
-    case 2: return {(h - 1 - row) * up + w - 1, -1};  // mirrored left to right
-    case 3: return {row * up + w - 1, -1};            // turned half round
-    case 4: return {row * up, 1};                     // mirrored top to bottom
-    case 5: return {(w - 1) * up + row, -up};         // mirrored along the diagonal
-    case 6: return {(w - 1) * up + h - 1 - row, -up}; // turned a quarter clockwise
-    case 7: return {h - 1 - row, up};                 // mirrored along the other diagonal
-    case 8: return {row, up};                         // turned a quarter anticlockwise
-    default: return {(h - 1 - row) * up, 1};          // as stored
+    case 2: return {(h - 1 - row) * up + w - 1, -1};   // mirrored left to right
+    case 3: return {row * up + w - 1, -1};             // turned half round
+    case 4: return {row * up, 1};                      // mirrored top to bottom
+    case 5: return {(w - 1) * up + row, -up};          // mirrored along the diagonal
+    case 6: return {(w - 1) * up + h - 1 - row, -up};  // turned a quarter clockwise
+    case 7: return {h - 1 - row, up};                  // mirrored along the other diagonal
+    case 8: return {row, up};                          // turned a quarter anticlockwise
+    default: return {(h - 1 - row) * up, 1};           // as stored
     }
 }
 
@@ -194,7 +194,8 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
                 convertRow(line[0], row, width, components);
         }
     } else {
-        JSAMPARRAY block = (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, static_cast<JDIMENSION>(stride), TurnBlock);
+        JSAMPARRAY block =
+            (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, static_cast<JDIMENSION>(stride), TurnBlock);
         while (cinfo->output_scanline < height) {
             const uint32_t first = cinfo->output_scanline;
             int rows = 0;
@@ -208,9 +209,10 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
             RowPlacement place[TurnBlock];
             for (int r = 0; r < rows; ++r) place[r] = placeRow(orientation, width, height, first + r);
             for (uint32_t x = 0; x < width; ++x)
-                for (int r = 0; r < rows; ++r)
-                    memcpy(pixels + 4 * static_cast<size_t>(place[r].start + place[r].step * static_cast<ptrdiff_t>(x)),
-                           block[r] + 4 * x, 4);
+                for (int r = 0; r < rows; ++r) {
+                    const ptrdiff_t at = place[r].start + place[r].step * static_cast<ptrdiff_t>(x);
+                    memcpy(pixels + 4 * static_cast<size_t>(at), block[r] + 4 * x, 4);
+                }
         }
     }
     jpeg_finish_decompress(cinfo);
