@@ -69,6 +69,10 @@ prepare_prefix "$photos" || fail "cannot prepare the Wine prefix"
 
 say "a store with user $user and the card \"$card\"; $photo on the desktop"
 run demo_photo.exe "$(windows_path "$photos/$photo")" || fail "demo_photo.exe could not write the photograph"
+# The same photograph declaring 64250 x 64250 pixels in its frame header: refused.
+bomb=bomb.jpg && cp "$photos/$photo" "$photos/$bomb"
+frame=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$photos/$bomb" | head -n 1 | cut -d: -f1)
+printf '\xFA\xFA\xFA\xFA' | dd of="$photos/$bomb" bs=1 seek=$((frame + 5)) conv=notrunc status=none
 run hotsync.exe --root "$(windows_path "$store")" users add "$user" --card "$card" >"$log/hotsync.txt" \
     || fail "hotsync.exe could not make the store"
 export VISTREL_HOTSYNC_ROOT
@@ -119,6 +123,13 @@ check_help() {
     import -window root "$shots/help.png" || fail "cannot take the help screenshot"
 }
 check_help
+
+# A refused photograph after the good one: the status line names it and says why.
+run blackbox_driver.exe select "$bomb" >"$log/bomb.txt" || fail "cannot select $bomb"
+run blackbox_driver.exe status "Can't show $bomb" >"$log/bomb-status.txt" || fail "$(cat "$log/bomb-status.txt")"
+expect "$log/bomb-status.txt" "status: Can't show $bomb: 64250 x 64250 pixels is more than the 400 megapixels accepted"
+import -window root "$shots/vistrel-refused.png" || fail "cannot take the screenshot of the refusal"
+say "$bomb refused on the status line"
 
 run blackbox_driver.exe close || fail "cannot close the window"
 status=0

@@ -11,6 +11,7 @@
 //   blackbox_driver help TEXT      wait until the help viewer's page (its first 1023 characters)
 //                                  shows TEXT; print TEXT's point on the screen, to click it
 //   blackbox_driver processes NAME print how many processes of this Wine session are NAME
+//   blackbox_driver status PREFIX  wait until the status line begins with PREFIX, print it
 //
 // Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
 //
@@ -316,6 +317,13 @@ int main(int argc, char** argv) {
     if (command == "select" && argc > 2) return selectFile(dialog, argv[2]);
     if (command == "send") return pressSend(dialog);
     if (command == "ok") return pressOk(dialog);
+    if (command == "status" && argc > 2) {
+        std::string text, prefix = argv[2];
+        bool shown =
+            waitFor(10000, [&] { return (text = windowText(GetDlgItem(dialog, IDC_STATUS))).rfind(prefix, 0) == 0; });
+        std::printf("status: %s\n", text.c_str());
+        return shown ? 0 : fail(("the status line does not begin with \"" + prefix + "\"").c_str());
+    }
     if (command == "close") {
         // Posted as the caption's close button does; the program's exit is awaited by the caller.
         PostMessageA(dialog, WM_CLOSE, 0, 0);
