@@ -221,13 +221,13 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
 
 // A photograph that cannot be shown: its memory is given back, and the reason goes to
 // the standard error stream and, with the file's name, to the status line.
-void refusePhoto(PhotoView& view, const char* reason, bool printed) {
+void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed) {
     view.photoPixels.release();
     view.displayPixels.release();
-    if (!printed) fprintf(stderr, "%s: %s\n", view.photoPath, reason);
+    if (!printed) fprintf(stderr, "%s: %s\n", path, reason);
     if (!view.host) return;
     char text[PhotoView::PhotoPathSize + JMSG_LENGTH_MAX + 32];
-    snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(view.photoPath), reason);
+    snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(path), reason);
     view.host->setStatusText(text);
 }
 
@@ -278,8 +278,12 @@ void PhotoView::loadPhoto(const char* path) {
     }
     // A cut path would name another file: refuse it rather than open what is left.
     if (n >= sizeof photoPath) {
-        fprintf(stderr, "path too long (%u characters, at most %u): %s\n", static_cast<unsigned>(n),
-                static_cast<unsigned>(sizeof photoPath - 1), path);
+        char reason[96];
+        snprintf(reason, sizeof reason, "its path is too long (%u characters, at most %u)",
+                 static_cast<unsigned>(n), static_cast<unsigned>(sizeof photoPath - 1));
+        photoLoaded = false;
+        refusePhoto(*this, path, reason, false);
+        if (host) host->invalidate(true);
         return;
     }
     memcpy(photoPath, path, n + 1);
@@ -295,7 +299,7 @@ bool PhotoView::decodePhoto() {
         fprintf(stderr, "can't open %s\n", photoPath);
         char reason[160];
         snprintf(reason, sizeof reason, "the file can't be opened (%s)", strerror(error));
-        refusePhoto(*this, reason, true);
+        refusePhoto(*this, photoPath, reason, true);
         return false;
     }
     const bool ok = decodeFrom(file, nullptr, 0, MaxPhotoPixels);
@@ -313,6 +317,6 @@ bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_
     DecodeErrorManager jerr;
     const bool ok = decodeGuarded(*this, &cinfo, &jerr, file, data, size, pixelLimit);
     jpeg_destroy_decompress(&cinfo);
-    if (!ok) refusePhoto(*this, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed);
+    if (!ok) refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed);
     return ok;
 }
