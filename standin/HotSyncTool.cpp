@@ -91,6 +91,9 @@ int addUserCommand(Store& store, const std::vector<std::string>& args, FILE* out
 }
 
 int listUsersCommand(const Store& store, FILE* out, FILE* err) {
+    // One lock for the whole list, not one per user's slots.
+    Store::Hold hold(store, false);
+    if (hold.result != StoreOk) return storeError(err, "reading the users", hold.result);
     std::vector<StoreUser> users;
     int32_t result = store.loadUsers(users);
     if (result != StoreOk) return storeError(err, "reading the users", result);
@@ -146,6 +149,8 @@ int queueCommand(const Store& store, const std::vector<std::string>& args, FILE*
         if (int status = findUser(store, args[0], user, err)) return status;
         return printQueue(store, user, out, err);
     }
+    Store::Hold hold(store, false);
+    if (hold.result != StoreOk) return storeError(err, "reading the users", hold.result);
     std::vector<StoreUser> users;
     int32_t result = store.loadUsers(users);
     if (result != StoreOk) return storeError(err, "reading the users", result);

@@ -363,43 +363,34 @@ Store::Store(std::string root) : rootFolder(normalisedRoot(std::move(root))) {}
 // The store's lock for the life of one operation. Nested holds (an update that reads
 // first) share the outer acquisition; a read that finds no lock file it may create
 // (a read-only store) goes on without the lock, since it changes nothing.
-class Store::Hold {
-public:
-    Hold(const Store& store, bool exclusive) : owner(store) {
-        if (owner.lockDepth > 0) {
-            result = exclusive && !owner.lockExclusive ? StoreInternal : StoreOk;
-            counted = result == StoreOk;
-            if (counted) ++owner.lockDepth;
-            return;
-        }
-        result = owner.checkRoot();
-        if (result != StoreOk) return;
-        switch (owner.dataLock.acquire(joinPath(hostPath(owner.rootFolder), LockFile), exclusive, DataLockByte,
-                                       owner.lockWaitMs)) {
-        case FileLock::Locked:
-            owner.lockDepth = 1;
-            owner.lockExclusive = exclusive;
-            counted = true;
-            break;
-        case FileLock::Busy:
-            result = StoreBusy;
-            break;
-        case FileLock::Failed:
-            result = exclusive ? StoreWriteFailed : StoreOk;
-            break;
-        }
+Store::Hold::Hold(const Store& store, bool exclusive) : owner(store) {
+    if (owner.lockDepth > 0) {
+        result = exclusive && !owner.lockExclusive ? StoreInternal : StoreOk;
+        counted = result == StoreOk;
+        if (counted) ++owner.lockDepth;
+        return;
     }
-    ~Hold() {
-        if (counted && --owner.lockDepth == 0) owner.dataLock.release();
+    result = owner.checkRoot();
+    if (result != StoreOk) return;
+    switch (owner.dataLock.acquire(joinPath(hostPath(owner.rootFolder), LockFile), exclusive, DataLockByte,
+                                   owner.lockWaitMs)) {
+    case FileLock::Locked:
+        owner.lockDepth = 1;
+        owner.lockExclusive = exclusive;
+        counted = true;
+        break;
+    case FileLock::Busy:
+        result = StoreBusy;
+        break;
+    case FileLock::Failed:
+        result = exclusive ? StoreWriteFailed : StoreOk;
+        break;
     }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-    int32_t result = StoreOk;
+}
 
-private:
-    const Store& owner;
-    bool counted = false;
-};
+Store::Hold::~Hold() {
+    if (counted && --owner.lockDepth == 0) owner.dataLock.release();
+}
 
 // users.txt parsed, with its lookups, as of one stamp of the file.
 struct Store::UserIndex {

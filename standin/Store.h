@@ -101,6 +101,10 @@ public:
     // The root as given, without trailing separators (except a lone "/" or "\").
     const std::string& root() const { return rootFolder; }
 
+    // Holds the store's lock for the life of one operation or of several (nested holds
+    // share the outermost one): result is StoreOk, or why the lock could not be had.
+    class Hold;
+
     // How long a process waits for the store's lock before StoreBusy (10 s unless set).
     void setLockWait(unsigned milliseconds) { lockWaitMs = milliseconds; }
 
@@ -147,7 +151,6 @@ public:
     std::string cardFolderPath(const StoreUser& user, uint32_t slotId) const;
 
 private:
-    class Hold;
     struct UserIndex;
     std::string file(const StoreUser& user, const char* name) const;
     int32_t checkRoot() const;
@@ -160,6 +163,19 @@ private:
     mutable FileLock dataLock;
     mutable int lockDepth = 0;
     mutable bool lockExclusive = false;
+};
+
+class Store::Hold {
+public:
+    Hold(const Store& store, bool exclusive);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    int32_t result = StoreOk;
+
+private:
+    const Store& owner;
+    bool counted = false;
 };
 
 // The store's text formats, for the store and for tests that feed them any bytes.

@@ -25,6 +25,11 @@ bool fullPath(const std::string& path, std::string& resolved) {
 
 ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit, FileStamp* stamp) {
     bytes.clear();
+    // Most users have no slots.txt or settings.ini: asking for the attributes is much
+    // cheaper than a failed open under Wine.
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND))
+        return ReadOutcome::Missing;
     // Sharing delete too, so that a reader never makes another process's rename fail.
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

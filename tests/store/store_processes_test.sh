@@ -27,7 +27,7 @@ pair() {
     while [ ! -s "$work/$2" ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done
     mine $1 >"$work/mine"; wait $pid
 }
-done_names() { sed -n 's/^done //p' "$@" | sort; }
+done_names() { cat "$@" | tr -d '\r' | sed -n 's/^done //p' | sort; }  # Wine prints CR LF
 # lost WHAT REPORTED_FILE: fails for each name reported done that the store lacks (stdin).
 lost() { local l; l=$(comm -23 "$2" <(sort)); [ -z "$l" ] || fail "$1 reported done and lost:" $l; }
 
