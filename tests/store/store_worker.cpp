@@ -1,13 +1,9 @@
-// Updates one store in a loop for the cross-process tests, printing a line for each
-// update that the store reported done (VISTREL_HOTSYNC_ROOT names the store):
-//   store_worker users PREFIX N         adds users PREFIX0 .. PREFIX<N-1>
-//   store_worker settings USER PREFIX N writes PREFIXi = i for USER
-//   store_worker queue USER PREFIX N    writes USER's Vistrel\PREFIXi.pdb and queues it
-//   store_worker sync USER N            delivers USER's queue N times
-// On Windows the ordinals go through our DLLs, as the program calls them.
+// Updates the store VISTREL_HOTSYNC_ROOT names in a loop, printing "done NAME" for
+// each update reported done (on Windows through our DLLs, as the program calls them):
+//   store_worker users PREFIX N | settings USER PREFIX N | queue USER PREFIX N | sync USER N
+// queue writes the user's Vistrel\PREFIXi.pdb and queues it; sync prints what it installed.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include "standin/Delivery.h"
 #include "standin/StoreConfig.h"
 #include "standin/StoreLibrary.h"
@@ -17,45 +13,33 @@
 #endif
 
 int main(int argc, char** argv) {
-    const std::string root = environmentValue(RootVariable), mode = argc > 2 ? argv[1] : "";
-    const int count = std::atoi(argv[argc - 1]);
-    Store store(root);
+    const std::string mode = argc > 3 ? argv[1] : "", prefix = argv[argc - 2];
+    Store store(environmentValue(RootVariable));
 #ifdef _WIN32
     HotSyncBinding library;
 #else
-    StoreLibrary library(root);
+    StoreLibrary library(store.root());
 #endif
     uint32_t id = 0;
-    char text[256];
-    uint16_t size = sizeof text;
-    std::string folder;
-    if (mode != "users" && library.userIdFromName(argv[2], &id) == 0 && library.rootFolder(text, &size) > 0) {
-        folder = text;
-        size = sizeof text;
-        if (library.userFolder(id, text, &size) > 0) folder = joinPath(joinPath(folder, text), "Vistrel");
-    }
-    if (mode != "users" && (folder.empty() || !makeFolder(folder))) return 2;
+    char root[256], folder[64];
+    uint16_t size = sizeof root, folderSize = sizeof folder;
+    const bool ofUser = mode != "users" && library.userIdFromName(argv[2], &id) == 0 &&
+                        library.rootFolder(root, &size) > 0 && library.userFolder(id, folder, &folderSize) > 0;
+    const std::string vistrel = joinPath(joinPath(root, folder), "Vistrel");
+    if (mode == "" || (mode != "users" && (!ofUser || !makeFolder(vistrel)))) return 2;
     const std::vector<uint8_t> photo = photoDatabase("Photo", smallJpeg(8, 8));
-    for (int i = 0; i < count; ++i) {
-        const std::string name = argv[argc - 2] + std::to_string(i);
+    StoreUser user;
+    for (int i = 0; i < std::atoi(argv[argc - 1]); ++i) {
+        const std::string name = prefix + std::to_string(i), path = joinPath(vistrel, name + ".pdb");
         int32_t result = -1;
-        if (mode == "users") {
-            result = store.addUser(name, {});
-        } else if (mode == "settings") {
-            result = library.writeSetting(id, "Brennick", name.c_str(), static_cast<uint32_t>(i));
-        } else if (mode == "queue") {
-            const std::string path = joinPath(folder, name + ".pdb");
-            result = writeFile(path, photo) ? library.installToMemory(argv[2], path.c_str()) : -1;
-        } else if (mode == "sync") {
-            StoreUser user;
-            std::vector<DeliveryReport> reports;
-            if (store.findUser(argv[2], user) == StoreOk && syncUser(store, user, reports) == StoreOk)
-                for (const DeliveryReport& report : reports)
-                    std::printf("%s %s\n", report.outcome == Delivery::Installed ? "installed" : "not",
-                                fileNameOf(report.request.path).c_str());
-            continue;
-        }
-        std::printf(result == 0 ? "done %s\n" : "failed %s %d\n", name.c_str(), static_cast<int>(result));
+        std::vector<DeliveryReport> reports;
+        if (mode == "users") result = store.addUser(name, {});
+        if (mode == "settings") result = library.writeSetting(id, "Brennick", name.c_str(), static_cast<uint32_t>(i));
+        if (mode == "queue" && writeFile(path, photo)) result = library.installToMemory(argv[2], path.c_str());
+        if (mode == "sync" && store.findUser(argv[2], user) == StoreOk && syncUser(store, user, reports) == StoreOk)
+            for (const DeliveryReport& report : reports)
+                if (report.outcome == Delivery::Installed) std::printf("installed %s\n", fileNameOf(report.request.path).c_str());
+        if (mode != "sync") std::printf(result == 0 ? "done %s\n" : "failed %s %d\n", name.c_str(), static_cast<int>(result));
         std::fflush(stdout);
     }
     return 0;
