@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Processes sharing one store: two at once lose no update reported done (users,
-# settings, photographs queued during syncs), the second being the Windows one under
-# Wine when WINDOWS_BIN is given. Natively also: random kills leave every file readable,
-# no temporary file and no orphan folder; a full disk keeps the old content.
+# Two processes on one store (the second under Wine with WINDOWS_BIN) lose no update
+# reported done; natively also random kills leave every file readable, no temporary
+# file and no orphan folder, and a full disk keeps the old content.
 #   store_processes_test.sh NATIVE_BIN [WINDOWS_BIN]     (ROUNDS=100 KILLS=200 by default)
 set -uo pipefail
 native=$1 windows=${2:-} rounds=${ROUNDS:-100} kills=${KILLS:-200}
@@ -13,8 +12,7 @@ tool() { "$native/hotsync" --root "$root" "$@"; }
 mine() { "$native/store_worker" "$@"; }
 theirs() { if [ -n "$windows" ]; then VISTREL_HOTSYNC_ROOT="Z:$root" "$wine_run" "$windows/$1" "${@:2}"; else "$native/${1%.exe}" "${@:2}"; fi; }
 fresh() { root=$work/$1; mkdir -p "$root"; export VISTREL_HOTSYNC_ROOT=$root; tool users add Ann >/dev/null; }
-# The second process starts first and the first once it has done something (Wine
-# starts slowly), so that the two overlap.
+# The second starts first, the first once it has done something: Wine starts slowly.
 pair() {
     theirs store_worker.exe "${@:2}" >"$work/theirs" & local pid=$!
     while [ ! -s "$work/theirs" ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done
@@ -37,9 +35,7 @@ echo "settings: $(wc -l <"$work/done") written at once, $(tool settings Ann | gr
 
 fresh queue
 pair "sync Ann $rounds" queue Ann q "$rounds"
-mine sync Ann 1 >>"$work/mine"
-memory=$root/Ann/Handheld/Memory
-sed -i 's/$/.pdb/' "$work/done"
+mine sync Ann 1 >>"$work/mine" && memory=$root/Ann/Handheld/Memory && sed -i 's/$/.pdb/' "$work/done"
 sed -n 's/^installed //p' "$work/mine" | sort | uniq -d | grep . && fail "photographs installed twice"
 ls "$memory" | lost "photographs in the handheld"
 cmp -s <(ls "$memory" | sort) "$work/done" || fail "the handheld holds other files than those queued"
@@ -52,8 +48,7 @@ out=$(theirs hotsync.exe --root "Z:$root" users list </dev/null 2>&1)
 [ $? = 1 ] && grep -q 'cannot be read' <<<"$out" || fail "a FIFO read as users.txt: $out"
 
 [ -n "$windows" ] && exit $((failures > 0))
-fresh kills
-tool users add Bob --card SD >/dev/null
+fresh kills && tool users add Bob --card SD >/dev/null
 for i in $(seq "$kills"); do
     case $((i % 4)) in
         0) set -- users "k$i-" 50 ;; 1) set -- settings Ann "s$i-" 50 ;; 2) set -- queue Ann "q$i-" 50 ;; 3) set -- sync Ann 50 ;;
@@ -70,8 +65,7 @@ mine users last 1 >/dev/null && mine settings Ann last 1 >/dev/null && mine sync
 find "$root" -name '*.new' | grep . && fail "temporary files left after the next update of their folder"
 echo "kills: $kills, $(grep -c '^[0-9]' "$root/users.txt") users, $strays temporary files until the next update"
 
-fresh full
-cp "$root/users.txt" "$work/before"
+fresh full && cp "$root/users.txt" "$work/before"
 # Through a pipe: the size limit would stop the message written to a file too.
 (trap '' XFSZ; ulimit -f 0; "$native/hotsync" --root "$root" users add Carl 2>&1; echo "exit $?") | cat >"$work/out"
 grep -q 'could not be written' "$work/out" && grep -q 'exit 1' "$work/out" || fail "full disk: $(cat "$work/out")"

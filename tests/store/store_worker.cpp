@@ -1,7 +1,6 @@
-// Updates the store VISTREL_HOTSYNC_ROOT names in a loop, printing "done NAME" for
-// each update reported done (on Windows through our DLLs, as the program calls them):
+// Updates the store of VISTREL_HOTSYNC_ROOT in a loop (on Windows through our DLLs),
+// printing "done NAME" for each update reported done and "installed FILE" for syncs:
 //   store_worker users PREFIX N | settings USER PREFIX N | queue USER PREFIX N | sync USER N
-// queue writes the user's Vistrel\PREFIXi.pdb and queues it; sync prints what it installed.
 #include <cstdio>
 #include <cstdlib>
 #include "standin/Delivery.h"
@@ -28,7 +27,7 @@ int main(int argc, char** argv) {
     const std::string vistrel = joinPath(joinPath(root, folder), "Vistrel");
     if (mode == "" || (mode != "users" && (!ofUser || !makeFolder(vistrel)))) return 2;
     const std::vector<uint8_t> photo = photoDatabase("Photo", smallJpeg(8, 8));
-    StoreUser user;
+    StoreUser user;  // queue writes PREFIXi.pdb into the user's Vistrel folder
     for (int i = 0; i < std::atoi(argv[argc - 1]); ++i) {
         const std::string name = prefix + std::to_string(i), path = joinPath(vistrel, name + ".pdb");
         int32_t result = -1;
