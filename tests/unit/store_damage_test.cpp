@@ -17,10 +17,10 @@ protected:
 
     void SetUp() override {
         ASSERT_EQ(library.store().addUser("Ann", {"SD"}, &ann), StoreOk);
-        ASSERT_TRUE(writeText(dir.file("photo.pdb"), "p"));
+        ASSERT_TRUE(writeText(userFile("photo.pdb"), "p"));
     }
     std::string userFile(const char* name) { return joinPath(library.store().userFolderPath(ann), name); }
-    int32_t queuePhoto() { return library.installToMemory("Ann", dir.file("photo.pdb").c_str()); }
+    int32_t queuePhoto() { return library.installToMemory("Ann", userFile("photo.pdb").c_str()); }
 };
 
 // A user list a person mended badly: each must read as damaged, never as a guess, and

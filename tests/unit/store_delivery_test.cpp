@@ -66,7 +66,7 @@ protected:
 
     void SetUp() override { ASSERT_EQ(library.store().addUser("Ann", {"SD Card", "Old"}, &ann), StoreOk); }
     std::string queued(const std::string& name, const Bytes& bytes, uint32_t card = 0) {
-        std::string path = dir.file(name);
+        std::string path = dir.file("Ann/" + name);
         EXPECT_TRUE(writeFile(path, bytes));
         const int32_t result = card ? library.installToCard(ann.id, card, path.c_str())
                                     : library.installToMemory("Ann", path.c_str());
@@ -109,7 +109,7 @@ TEST_F(SyncTest, DeliversSoundFilesByteForByteAndEmptiesTheQueue) {
     std::vector<InstallRequest> queue;
     ASSERT_EQ(library.store().loadQueue(ann, queue), StoreOk);
     EXPECT_TRUE(queue.empty());
-    EXPECT_TRUE(fileExists(dir.file("Beach.jpg")));
+    EXPECT_TRUE(fileExists(dir.file("Ann/Beach.jpg")));
     EXPECT_TRUE(sync().empty());
 }
 
@@ -123,7 +123,7 @@ TEST_F(SyncTest, AFileThatCannotBeWrittenIntoTheHandheldStaysQueued) {
     std::vector<InstallRequest> queue;
     ASSERT_EQ(library.store().loadQueue(ann, queue), StoreOk);
     ASSERT_EQ(queue.size(), 1u);
-    EXPECT_EQ(queue[0].path, dir.file("Photo.pdb"));
+    EXPECT_EQ(queue[0].path, dir.file("Ann/Photo.pdb"));
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ TEST_F(StoreLibraryTest, RootCountLetsTheProgramAppendOneBackslash) {
 TEST_F(StoreLibraryTest, UnknownUsersAndSlotsAndNullPointersGiveErrorsAndClearedOutValues) {
     ASSERT_EQ(addUser(dir.path(), "Ann", {"SD"}), StoreOk);
     const uint32_t ann = idOf("Ann"), nobody = ann + 1000;
-    const std::string photo = dir.file("photo.jpg");
+    const std::string photo = dir.file("Ann/photo.jpg");
     ASSERT_TRUE(writeText(photo, "x"));
 
     char text[128] = "stale";
@@ -233,10 +233,10 @@ TEST_F(StoreLibraryTest, UnknownUsersAndSlotsAndNullPointersGiveErrorsAndCleared
 TEST_F(StoreLibraryTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     ASSERT_EQ(addUser(dir.path(), "Ann", {"SD"}), StoreOk);
     const uint32_t ann = idOf("Ann"), slot = firstSlot(ann);
-    ASSERT_TRUE(writeText(dir.file("a.pdb"), "a"));
-    ASSERT_TRUE(writeText(dir.file("b.jpg"), "b"));
-    EXPECT_EQ(library.installToMemory("Ann", dir.file("a.pdb").c_str()), StoreOk);
-    EXPECT_EQ(library.installToCard(ann, slot, dir.file("b.jpg").c_str()), StoreOk);
+    ASSERT_TRUE(writeText(dir.file("Ann/a.pdb"), "a"));
+    ASSERT_TRUE(writeText(dir.file("Ann/b.jpg"), "b"));
+    EXPECT_EQ(library.installToMemory("Ann", dir.file("Ann/a.pdb").c_str()), StoreOk);
+    EXPECT_EQ(library.installToCard(ann, slot, dir.file("Ann/b.jpg").c_str()), StoreOk);
     EXPECT_EQ(library.installToMemory("Ann", dir.file("missing.pdb").c_str()), StoreFileMissing);
     EXPECT_EQ(library.installToMemory("Ann", dir.path().c_str()), StoreFileMissing);  // a folder
     EXPECT_EQ(library.installToMemory("Ann", std::string(MaxStorePath + 1, 'p').c_str()), StoreBadArgument);
@@ -248,10 +248,10 @@ TEST_F(StoreLibraryTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     ASSERT_EQ(library.store().loadQueue(user, queue), StoreOk);
     ASSERT_EQ(queue.size(), 2u);
     EXPECT_FALSE(queue[0].toCard);
-    EXPECT_EQ(queue[0].path, dir.file("a.pdb"));
+    EXPECT_EQ(queue[0].path, dir.file("Ann/a.pdb"));
     EXPECT_TRUE(queue[1].toCard);
     EXPECT_EQ(queue[1].slotId, slot);
-    EXPECT_EQ(queue[1].path, dir.file("b.jpg"));
+    EXPECT_EQ(queue[1].path, dir.file("Ann/b.jpg"));
 }
 
 TEST(StoreWithoutRoot, EveryOrdinalFailsAndTheUserCountIsNegative) {

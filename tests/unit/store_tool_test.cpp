@@ -101,29 +101,29 @@ TEST_F(HotSyncToolTest, AddsListsAndShowsWhatTheLibrariesStored) {
     r = run({"settings", "Demo User"});
     EXPECT_EQ(r.out, "[Brennick] VistrelWidth = 160\n");
 
-    ASSERT_TRUE(writeFile(dir.file("a.pdb"), photoDatabase("a", smallJpeg())));
-    ASSERT_EQ(library.installToCard(1001, 502, dir.file("a.pdb").c_str()), StoreOk);
+    ASSERT_TRUE(writeFile(dir.file("root/Demo User/a.pdb"), photoDatabase("a", smallJpeg())));
+    ASSERT_EQ(library.installToCard(1001, 502, dir.file("root/Demo User/a.pdb").c_str()), StoreOk);
     r = run({"queue"});
-    EXPECT_EQ(r.out, "Demo User:\n  card 502 (CF): " + dir.file("a.pdb") + "\n");
+    EXPECT_EQ(r.out, "Demo User:\n  card 502 (CF): " + dir.file("root/Demo User/a.pdb") + "\n");
     EXPECT_EQ(run({"queue", "Demo User"}).status, ToolOk);
 }
 
 TEST_F(HotSyncToolTest, SyncReportsInstalledAndRefusedFilesAndItsStatusSaysWhich) {
     ASSERT_EQ(run({"users", "add", "Ann", "--card", "SD"}).status, ToolOk);
     StoreLibrary library(root);
-    ASSERT_TRUE(writeFile(dir.file("Good.pdb"), photoDatabase("Good", smallJpeg())));
-    ASSERT_TRUE(writeFile(dir.file("Bad.jpg"), std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 3}));
-    ASSERT_EQ(library.installToMemory("Ann", dir.file("Good.pdb").c_str()), StoreOk);
+    ASSERT_TRUE(writeFile(dir.file("root/Ann/Good.pdb"), photoDatabase("Good", smallJpeg())));
+    ASSERT_TRUE(writeFile(dir.file("root/Ann/Bad.jpg"), std::vector<uint8_t>{0xFF, 0xD8, 1, 2, 3}));
+    ASSERT_EQ(library.installToMemory("Ann", dir.file("root/Ann/Good.pdb").c_str()), StoreOk);
 
     ToolRun r = run({"sync", "Ann"});
     EXPECT_EQ(r.status, ToolOk) << r.err;
     EXPECT_NE(r.out.find("installed Good.pdb in internal memory (database \"Good\")"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Ann: 1 installed, 0 refused, 0 kept in the queue"), std::string::npos) << r.out;
 
-    ASSERT_EQ(library.installToCard(1001, 501, dir.file("Bad.jpg").c_str()), StoreOk);
+    ASSERT_EQ(library.installToCard(1001, 501, dir.file("root/Ann/Bad.jpg").c_str()), StoreOk);
     r = run({"sync", "Ann"});
     EXPECT_EQ(r.status, ToolRefused);
-    EXPECT_NE(r.out.find("refused " + dir.file("Bad.jpg") + " for card 501 (SD): the file does not end"),
+    EXPECT_NE(r.out.find("refused " + dir.file("root/Ann/Bad.jpg") + " for card 501 (SD): the file does not end"),
               std::string::npos) << r.out;
     EXPECT_EQ(run({"queue", "Ann"}).out, "Ann: nothing queued\n");
 }
