@@ -105,6 +105,9 @@ bool FolderTree::selectIdList(LPCITEMIDLIST absoluteList) {
     if (!window) return false;
     HTREEITEM current = nextNode(nullptr, TVGN_ROOT);
     if (!current) return false;
+    // A collapsed root has no children to compare with.
+    if (absoluteList && absoluteList->mkid.cb)
+        SendMessageA(window, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(current));
     for (LPCITEMIDLIST rest = absoluteList; rest && rest->mkid.cb; rest = nextIdItem(rest)) {
         IdListHolder wanted(copyFirstItem(rest));
         if (!wanted) return false;
@@ -131,7 +134,22 @@ void FolderTree::onSelectionChanged(const NMTREEVIEWA& change, FileList& files) 
     // Deleting the selected node reports a change to no node: nothing to list then.
     IdListHolder list;
     if (!change.itemNew.hItem || !nodeIdListAt(change.itemNew.hItem, list)) return;
-    files.showFolder(list.get());
+    if (files.showFolder(list.get())) listedNode = change.itemNew.hItem;
+}
+
+void FolderTree::reportUnlistedSelection() {
+    HTREEITEM selected = nextNode(nullptr, TVGN_CARET);
+    if (!selected || selected == listedNode) return;
+    // Reported as the control reports a selection, so that its owner lists the folder.
+    NMTREEVIEWA change{};
+    change.hdr.hwndFrom = window;
+    change.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(window));
+    change.hdr.code = TVN_SELCHANGEDA;
+    change.action = TVC_UNKNOWN;
+    change.itemNew.mask = TVIF_HANDLE | TVIF_PARAM;
+    change.itemNew.hItem = selected;
+    SendMessageA(window, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&change.itemNew));
+    SendMessageA(GetParent(window), WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
 }
 
 void FolderTree::onFileActivated(const NMITEMACTIVATE& activation, FileList& files) {
@@ -151,6 +169,10 @@ void FolderTree::expandNode(const NMTREEVIEWA& expansion) {
         // The control does not report a collapse of a node it has expanded before
         // when asked by program, so this does not come back here.
         SendMessageA(window, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(node));
+        // Collapsing an ancestor of the selection moves the selection up to it, and some
+        // controls (Wine's) do that without a report: the list would go on showing a
+        // folder the tree no longer highlights.
+        reportUnlistedSelection();
         return;
     }
     const ShellItem* record = shellItemFrom(expansion.itemNew.lParam);

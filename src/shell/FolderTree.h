@@ -39,8 +39,12 @@ public:
 
 private:
     void expandNode(const NMTREEVIEWA& expansion);
+    void reportUnlistedSelection();
     void onGetDisplayInfo(NMTVDISPINFOA& request);
     HTREEITEM nextNode(HTREEITEM node, UINT relation) const;
+
+    // The node whose folder the file list was last given; compared, never read.
+    HTREEITEM listedNode = nullptr;
 };
 
 // The tree's sort rule: sortValue is the folder that orders the two relative lists.
