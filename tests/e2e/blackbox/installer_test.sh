@@ -6,25 +6,16 @@
 #   installer_test.sh BIN_DIR SETUP WORK_DIR
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR SETUP WORK_DIR" >&2; exit 2; }
-bin=$1 setup=$2 work=$3
-here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=wine_session.sh
-source "$here/wine_session.sh"
-log=$work/log
+bin=$1 setup=$2 work=$3 log=$3/log shots=$3/log
 version=${setup##*-} && version=${version%.exe}
-
-fail() { echo "installer: FAILED: $*" >&2; exit 1; }
-trap 'stop_wine; stop_virtual_display' EXIT
-drive() { wine_run "$bin/blackbox_driver.exe" "$@" >"$log/$1.txt" 2>&1 || fail "driver $*: $(cat "$log/$1.txt")"; }
-expect() { grep -qxF -- "$2" "$log/$1.txt" || fail "expected \"$2\" in: $(cat "$log/$1.txt")"; }
+# shellcheck source=wine_session.sh
+source "$(dirname "$0")/wine_session.sh"
 key() { wine reg query "$@" >"$log/reg.txt" 2>&1; }
-wait_gone() { timeout 60 wineserver -w || fail "$1"; }
 
-[ -f "$setup" ] || fail "$setup is missing: build the win32 preset first"
 rm -rf "$work"
 mkdir -p "$log"
-wine_session_env "$work/prefix" "$work/home"
-start_virtual_display "$log/xvfb.txt" || fail "no display"
+wine_session "$work" || fail "no display"
+trap 'stop_wine; stop_virtual_display' EXIT
 prepare_prefix "$work/photos" || fail "cannot make the Wine prefix"
 c=$WINEPREFIX/drive_c
 folder=$c/Program\ Files/Vistrel\ Desktop
@@ -33,7 +24,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel 
 help_key='HKLM\Software\Microsoft\Windows\Help'
 wine_run "$bin/demo_photo.exe" "$(windows_path "$work/photos/harbour.jpg")" || fail "no photograph"
 
-timeout 120 wine "$setup" /S || fail "the silent install ended with $?"
+timeout 120 wine "$setup" /S || fail "the silent install of $setup ended with $?"
 for f in vistrel.exe Vistrel.hlp UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini Uninstall.exe; do
     [ -f "$folder/$f" ] || fail "$f was not installed"
 done
@@ -50,26 +41,20 @@ store=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Vistrel\ Deskt
 echo "installer: installed $version"
 
 wine start "$shortcut"
-drive wait 60
 drive show
 expect show "device selected: Sample"
-drive select harbour.jpg
-drive send
-expect send "message: Photo ''harbour.pdb'' will be installed on ''Sample'' Internal memory at next HotSync(r)"
-drive ok
+send_photo harbour.jpg Sample
 [ -f "$store/Sample/Vistrel/harbour.pdb" ] || fail "the photograph is not in the installed store"
-# Installing over the running program is refused.
 status=0 && timeout 60 wine "$setup" /S || status=$?
 [ $status -eq 2 ] || fail "installing over the running program ended with $status"
-# F1 through the keyboard: the help engine finds the bare name in the shortcut's folder.
-xdotool windowfocus "$(xdotool search --name '^Vistrel Desktop$' | head -1)" sleep 0.5 key F1
-drive help "Vistrel Desktop User's Guide"
-drive close
-wait_gone "the program or its help still runs after closing"
+# The help engine finds the bare name in the shortcut's working folder.
+check_help
+close_program
 echo "installer: the installed program sent harbour.jpg and showed its help"
 
 timeout 60 wine "$folder/Uninstall.exe" /S || fail "the silent uninstall ended with $?"
-wait_gone "the uninstaller still runs"
+# The uninstaller runs on from a copy of itself.
+timeout 60 wineserver -w || fail "the uninstaller still runs"
 [ ! -e "$folder" ] || fail "left in the install folder: $(ls "$folder")"
 [ ! -e "$(winepath -u "$shortcut")" ] || fail "the shortcut is left"
 ! key "$uninstall_key" || fail "the uninstall entry is left"
