@@ -115,30 +115,69 @@ std::string checkDatabase(const uint8_t* data, size_t size, std::string* name) {
     return std::string();
 }
 
+namespace {
+
+// Copies bytes into folder under name, or under "stem(2).ext" and so on when another
+// file has that name: a sync never overwrites what the handheld holds. The same bytes
+// there already (a sync killed before it could update the queue) count as delivered.
+// The temporary copy lives in the user's folder, never in the handheld.
+bool deliverInto(const std::string& folder, const std::string& name, const std::string& bytes,
+                 const std::string& temporary, std::string& destination) {
+    if (!writeDurably(temporary, bytes)) return false;
+    size_t dot = name.find_last_of('.');
+    std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string extension = name.substr(stem.size());
+    for (int n = 1; n <= 999; ++n) {
+        destination = joinPath(folder, n == 1 ? name : stem + "(" + std::to_string(n) + ")" + extension);
+        PlaceOutcome placed = placeNewFile(temporary, destination);
+        if (placed == PlaceOutcome::Placed) return true;
+        if (placed == PlaceOutcome::Failed) break;
+        std::string there;
+        if (readWholeFile(destination, there, MaxDeliveredFile) == ReadOutcome::Read && there == bytes) {
+            removeFileQuietly(temporary);
+            return true;
+        }
+    }
+    removeFileQuietly(temporary);
+    destination.clear();
+    return false;
+}
+
+}  // namespace
+
 int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport>& reports) {
     reports.clear();
+    // One sync at a time: two would deliver the same queue twice.
+    FileLock syncLock;
+    int32_t result = store.lockForSync(syncLock);
+    if (result != StoreOk) return result;
+    const std::string temporary = joinPath(store.userFolderPath(user), "delivery.new");
+    removeFileQuietly(temporary);  // left by a killed sync
     std::vector<InstallRequest> queue;
-    int32_t result = store.loadQueue(user, queue);
+    result = store.loadQueue(user, queue);
     if (result != StoreOk) return result;
     std::vector<StoreSlot> slots;
     result = store.loadSlots(user, slots);
     if (result != StoreOk) return result;
 
-    std::vector<InstallRequest> kept;
+    std::vector<InstallRequest> done;
     for (const InstallRequest& request : queue) {
         DeliveryReport report;
         report.request = request;
         std::string bytes;
         std::string name = fileNameOf(request.path);
-        std::string folder;
         bool slotKnown = !request.toCard;
         for (const StoreSlot& slot : slots) slotKnown = slotKnown || slot.id == request.slotId;
+        int32_t where = StoreOk;
         ReadOutcome read = ReadOutcome::Failed;
         if (!slotKnown) {
             report.reason = "the card slot " + std::to_string(request.slotId) + " is not the user's";
         } else if (name.empty()) {
             report.reason = "the path names no file";
-        } else if ((read = readWholeFile(request.path, bytes, MaxDeliveredFile)) == ReadOutcome::Missing) {
+        } else if ((where = store.checkInstallPath(user, request.path)) == StoreNotInUserFolder) {
+            report.reason = "the file is not inside the user's folder";
+        } else if (where != StoreOk ||
+                   (read = readWholeFile(request.path, bytes, MaxDeliveredFile)) == ReadOutcome::Missing) {
             report.reason = "the file does not exist";
         } else if (read == ReadOutcome::TooLarge) {
             report.reason = "the file is larger than 64 MB";
@@ -151,20 +190,21 @@ int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport
             if (!problem.empty()) report.reason = "the file " + problem;
         }
         if (report.reason.empty()) {
-            folder = request.toCard ? store.cardFolderPath(user, request.slotId) : store.memoryFolderPath(user);
+            std::string folder = request.toCard ? store.cardFolderPath(user, request.slotId)
+                                                : store.memoryFolderPath(user);
             std::string handheld = joinPath(store.userFolderPath(user), "Handheld");
-            report.destination = joinPath(folder, name);
-            if (makeFolder(handheld) && makeFolder(folder) && replaceFileContents(report.destination, bytes)) {
+            if (makeFolder(handheld) && makeFolder(folder) &&
+                deliverInto(folder, name, bytes, temporary, report.destination)) {
                 report.outcome = Delivery::Installed;
             } else {
                 report.outcome = Delivery::Kept;
                 report.reason = "it could not be written into the handheld";
                 report.destination.clear();
-                kept.push_back(request);
             }
         }
+        if (report.outcome != Delivery::Kept) done.push_back(request);
         reports.push_back(report);
     }
-    if (queue.empty()) return StoreOk;
-    return store.saveQueue(user, kept);
+    if (done.empty()) return StoreOk;
+    return store.removeFromQueue(user, done);
 }

@@ -9,9 +9,9 @@
 // simulated handheld. Internal memory takes a one-record database of type "jpeg"
 // whose record is a complete JPEG; a card takes a plain complete JPEG.
 //
-// Refused files (missing, unreadable content, not what their storage takes) leave the
-// queue: syncing again would refuse them again, and the file on the PC is untouched,
-// so it can be sent anew. A file that was fine but could not be written into the
+// Refused files (missing, outside the user's folder, unreadable content, not what
+// their storage takes) leave the queue: syncing again would refuse them again, and the
+// file on the PC is untouched, so it can be sent anew. A file that was fine but could not be written into the
 // handheld stays queued, so the next sync tries again.
 
 enum class Delivery { Installed, Refused, Kept };
@@ -32,9 +32,11 @@ std::string checkJpeg(const uint8_t* data, size_t size);
 // name receives the database name when the header is sound.
 std::string checkDatabase(const uint8_t* data, size_t size, std::string* name = nullptr);
 
-// Delivers the user's queue; reports one entry per request in queue order. The queue
-// is rewritten to hold only what was kept. The result is the store's, for loading the
-// queue or slots and for saving the queue.
+// Delivers the user's queue; reports one entry per request in queue order. What was
+// installed or refused leaves the queue; what was queued while the sync ran stays. A
+// file never replaces one of the same name in the handheld: it takes a free name
+// ("Photo(2).pdb"). The result is the store's, for loading the queue or slots and for
+// updating the queue; StoreBusy when another sync of the store is running.
 int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport>& reports);
 
 // The last component of a path, with either separator.

@@ -15,6 +15,7 @@ const char* const Usage =
     "       hotsync [--root DIR] settings NAME\n"
     "       hotsync [--root DIR] queue [NAME]\n"
     "       hotsync [--root DIR] sync NAME\n"
+    "A NAME that begins with \"-\" goes after \"--\": users add -- -Name\n"
     "Without --root the store is the one that VISTREL_HOTSYNC_ROOT or the\n"
     "HotSync.ini beside this program names.\n";
 
@@ -48,11 +49,14 @@ int addUserCommand(Store& store, const std::vector<std::string>& args, FILE* out
     if (args.empty()) return usageError(err, "users add needs a NAME");
     std::string name;
     std::vector<std::string> cards;
+    bool options = true;  // "--" ends them, so that a name may begin with "-"
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--card") {
+        if (options && args[i] == "--") {
+            options = false;
+        } else if (options && args[i] == "--card") {
             if (i + 1 >= args.size()) return usageError(err, "--card needs a NAME");
             cards.push_back(args[++i]);
-        } else if (name.empty() && !args[i].empty() && args[i][0] != '-') {
+        } else if (name.empty() && !args[i].empty() && (!options || args[i][0] != '-')) {
             name = args[i];
         } else {
             return usageError(err, ("unexpected argument \"" + args[i] + "\"").c_str());
@@ -87,6 +91,9 @@ int addUserCommand(Store& store, const std::vector<std::string>& args, FILE* out
 }
 
 int listUsersCommand(const Store& store, FILE* out, FILE* err) {
+    // One lock for the whole list, not one per user's slots.
+    Store::Hold hold(store, false);
+    if (hold.result != StoreOk) return storeError(err, "reading the users", hold.result);
     std::vector<StoreUser> users;
     int32_t result = store.loadUsers(users);
     if (result != StoreOk) return storeError(err, "reading the users", result);
@@ -142,6 +149,8 @@ int queueCommand(const Store& store, const std::vector<std::string>& args, FILE*
         if (int status = findUser(store, args[0], user, err)) return status;
         return printQueue(store, user, out, err);
     }
+    Store::Hold hold(store, false);
+    if (hold.result != StoreOk) return storeError(err, "reading the users", hold.result);
     std::vector<StoreUser> users;
     int32_t result = store.loadUsers(users);
     if (result != StoreOk) return storeError(err, "reading the users", result);

@@ -1,7 +1,11 @@
 #include "standin/Store.h"
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 #include "standin/StoreFiles.h"
 
 namespace {
@@ -16,10 +20,18 @@ const char* const UsersFile = "users.txt";
 const char* const SettingsFile = "settings.ini";
 const char* const SlotsFile = "slots.txt";
 const char* const QueueFile = "install.txt";
+const char* const LockFile = "store.lock";
+// The store's lock file: byte 0 guards the store's files, byte 1 lets one sync run.
+const unsigned DataLockByte = 0, SyncLockByte = 1;
 
 bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string lowered(std::string text) {
+    for (char& c : text) c = lowerAscii(c);
+    return text;
+}
 
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -108,10 +120,13 @@ bool isFolderName(const std::string& folder) {
     return folder.find_first_of("<>:\"/\\|?*") == std::string::npos;
 }
 
-// A section or key: trimmed text that cannot be mistaken for other .ini lines.
-bool isSettingName(const char* text) {
-    if (!isStoreText(text, MaxSettingName)) return false;
-    std::string name(text);
+// A section or key: trimmed text that cannot be mistaken for other .ini lines. Taken
+// as a whole string, so that a zero byte read from a file is refused, not a cut.
+bool isSettingName(const std::string& name);
+bool isSettingName(const char* text) { return text && isSettingName(std::string(text)); }
+
+bool isSettingName(const std::string& name) {
+    if (!isStoreText(name, MaxSettingName)) return false;
     if (trimmed(name) != name) return false;
     if (name[0] == '[' || name[0] == ';' || name[0] == '#') return false;
     return name.find_first_of("[]=") == std::string::npos;
@@ -132,12 +147,23 @@ int32_t readStoreFile(const std::string& path, std::string& content, size_t limi
     return StoreReadFailed;
 }
 
+const char* const StoreFiles[] = {UsersFile, SettingsFile, SlotsFile, QueueFile};
+
+// Removes what killed updates left in the folder of path, then replaces path.
 int32_t writeStoreFile(const std::string& path, const std::string& content) {
+    std::string folder = path.substr(0, path.find_last_of("/\\") + 1);
+    for (const char* name : StoreFiles)
+        if (folder + name != path) removeFileQuietly(temporaryPathFor(folder + name));
     return replaceFileContents(path, content) ? StoreOk : StoreWriteFailed;
 }
 
+}  // namespace
+
 int32_t parseUsers(const std::string& content, std::vector<StoreUser>& users) {
     users.clear();
+    // Sets, not a scan of the users before: thousands of users must stay fast.
+    std::unordered_set<uint32_t> ids;
+    std::unordered_set<std::string> names, folders;
     for (const std::string& line : splitLines(content)) {
         if (isComment(line, '#')) continue;
         std::vector<std::string> fields = splitTabs(line);
@@ -148,10 +174,10 @@ int32_t parseUsers(const std::string& content, std::vector<StoreUser>& users) {
         user.name = fields[2];
         if (!isFolderName(user.folder) || !isStoreText(user.name, MaxUserName))
             return StoreDamaged;
-        for (const StoreUser& other : users)
-            if (other.id == user.id || other.name == user.name ||
-                sameIgnoringCase(other.folder, user.folder))
-                return StoreDamaged;
+        // One folder for two users would be one on Windows, which ignores case.
+        if (!ids.insert(user.id).second || !names.insert(user.name).second ||
+            !folders.insert(lowered(user.folder)).second)
+            return StoreDamaged;
         if (users.size() >= MaxUsers) return StoreDamaged;
         users.push_back(user);
     }
@@ -193,13 +219,14 @@ int32_t parseSettings(const std::string& content, std::vector<StoreSetting>& set
     settings.clear();
     std::string section;
     bool inSection = false;
+    std::unordered_set<std::string> names;  // section and key, lower case
     for (const std::string& raw : splitLines(content)) {
         if (isComment(raw, ';') || isComment(raw, '#')) continue;
         std::string line = trimmed(raw);
         if (line[0] == '[') {
             if (line.back() != ']') return StoreDamaged;
             section = trimmed(line.substr(1, line.size() - 2));
-            if (!isSettingName(section.c_str())) return StoreDamaged;
+            if (!isSettingName(section)) return StoreDamaged;
             inSection = true;
             continue;
         }
@@ -208,31 +235,31 @@ int32_t parseSettings(const std::string& content, std::vector<StoreSetting>& set
         StoreSetting setting;
         setting.section = section;
         setting.key = trimmed(line.substr(0, equals));
-        if (!isSettingName(setting.key.c_str())) return StoreDamaged;
+        if (!isSettingName(setting.key)) return StoreDamaged;
         if (!parseValue(trimmed(line.substr(equals + 1)), setting.value)) return StoreDamaged;
-        for (const StoreSetting& other : settings)
-            if (sameIgnoringCase(other.section, setting.section) &&
-                sameIgnoringCase(other.key, setting.key))
-                return StoreDamaged;
+        if (!names.insert(lowered(section) + "\n" + lowered(setting.key)).second) return StoreDamaged;
         settings.push_back(setting);
     }
     return StoreOk;
 }
 
 std::string formatSettings(const std::vector<StoreSetting>& settings) {
+    // Sections in order of first appearance, each with its keys in order.
     std::vector<std::string> sections;
+    std::unordered_map<std::string, size_t> sectionAt;
+    std::vector<std::string> bodies;
     for (const StoreSetting& setting : settings) {
-        bool known = false;
-        for (const std::string& s : sections) known = known || sameIgnoringCase(s, setting.section);
-        if (!known) sections.push_back(setting.section);
+        auto found = sectionAt.emplace(lowered(setting.section), sections.size());
+        if (found.second) {
+            sections.push_back(setting.section);
+            bodies.emplace_back();
+        }
+        bodies[found.first->second] += setting.key + "=" + std::to_string(setting.value) + "\n";
     }
     std::string text;
-    for (const std::string& section : sections) {
+    for (size_t i = 0; i < sections.size(); ++i) {
         if (!text.empty()) text += "\n";
-        text += "[" + section + "]\n";
-        for (const StoreSetting& setting : settings)
-            if (sameIgnoringCase(setting.section, section))
-                text += setting.key + "=" + std::to_string(setting.value) + "\n";
+        text += "[" + sections[i] + "]\n" + bodies[i];
     }
     return text;
 }
@@ -270,9 +297,11 @@ std::string formatQueue(const std::vector<InstallRequest>& queue) {
     return text;
 }
 
+namespace {
+
 bool isReservedDeviceName(const std::string& name) {
     std::string stem = name.substr(0, name.find('.'));
-    static const char* const reserved[] = {"con", "prn", "aux", "nul"};
+    static const char* const reserved[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
     for (const char* r : reserved)
         if (sameIgnoringCase(stem, r)) return true;
     if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9')
@@ -283,7 +312,7 @@ bool isReservedDeviceName(const std::string& name) {
 // A folder name for a new user: the name with what Windows forbids in file names
 // replaced, and a "_N" suffix when another user or another entry under the root
 // has it already.
-std::string folderFor(const std::string& name, const std::vector<StoreUser>& users,
+std::string folderFor(const std::string& name, const std::unordered_set<std::string>& usedFolders,
                       const std::string& root) {
     std::string base;
     for (char c : name) {
@@ -301,9 +330,7 @@ std::string folderFor(const std::string& name, const std::vector<StoreUser>& use
         while (!stem.empty() && (stem.back() == ' ' || stem.back() == '.')) stem.pop_back();
         if (stem.empty()) stem = "User";
         std::string candidate = stem + suffix;
-        bool taken = fileExists(joinPath(root, candidate));
-        for (const StoreUser& user : users) taken = taken || sameIgnoringCase(user.folder, candidate);
-        if (!taken) return candidate;
+        if (!usedFolders.count(lowered(candidate)) && !fileExists(joinPath(root, candidate))) return candidate;
     }
     return std::string();
 }
@@ -333,6 +360,89 @@ bool isStoreText(const std::string& text, size_t limit) {
 
 Store::Store(std::string root) : rootFolder(normalisedRoot(std::move(root))) {}
 
+// The store's lock for the life of one operation. Nested holds (an update that reads
+// first) share the outer acquisition; a read that finds no lock file it may create
+// (a read-only store) goes on without the lock, since it changes nothing.
+Store::Hold::Hold(const Store& store, bool exclusive) : owner(store) {
+    if (owner.lockDepth > 0) {
+        result = exclusive && !owner.lockExclusive ? StoreInternal : StoreOk;
+        counted = result == StoreOk;
+        if (counted) ++owner.lockDepth;
+        return;
+    }
+    result = owner.checkRoot();
+    if (result != StoreOk) return;
+    switch (owner.dataLock.acquire(joinPath(hostPath(owner.rootFolder), LockFile), exclusive, DataLockByte,
+                                   owner.lockWaitMs)) {
+    case FileLock::Locked:
+        owner.lockDepth = 1;
+        owner.lockExclusive = exclusive;
+        counted = true;
+        break;
+    case FileLock::Busy:
+        result = StoreBusy;
+        break;
+    case FileLock::Failed:
+        result = exclusive ? StoreWriteFailed : StoreOk;
+        break;
+    }
+}
+
+Store::Hold::~Hold() {
+    if (counted && --owner.lockDepth == 0) owner.dataLock.release();
+}
+
+// users.txt parsed, with its lookups, as of one stamp of the file.
+struct Store::UserIndex {
+    std::string path;
+    FileStamp stamp;
+    std::vector<StoreUser> users;
+    std::unordered_map<uint32_t, size_t> byId;
+    std::unordered_map<std::string, size_t> byName;
+};
+
+namespace {
+
+// One per process: the libraries make a Store for each call, and the program's device
+// list makes 1 + 2n calls, each of which would otherwise read the whole list again.
+std::mutex userIndexGuard;
+std::shared_ptr<const void> cachedUserIndex;
+
+}  // namespace
+
+int32_t Store::userIndex(std::shared_ptr<const UserIndex>& index) const {
+    const std::string path = joinPath(hostPath(rootFolder), UsersFile);
+    FileStamp now;
+    if (!rootFolder.empty() && stampOf(path, now)) {
+        std::lock_guard<std::mutex> guard(userIndexGuard);
+        auto cached = std::static_pointer_cast<const UserIndex>(cachedUserIndex);
+        if (cached && cached->path == path && cached->stamp == now) {
+            index = cached;
+            return StoreOk;
+        }
+    }
+    Hold hold(*this, false);
+    if (hold.result != StoreOk) return hold.result;
+    auto fresh = std::make_shared<UserIndex>();
+    fresh->path = path;
+    std::string content;
+    ReadOutcome read = readWholeFile(path, content, MaxListFile, &fresh->stamp);
+    if (read == ReadOutcome::TooLarge) return StoreDamaged;
+    if (read == ReadOutcome::Failed) return StoreReadFailed;
+    int32_t result = parseUsers(content, fresh->users);
+    if (result != StoreOk) return result;
+    for (size_t i = 0; i < fresh->users.size(); ++i) {
+        fresh->byId[fresh->users[i].id] = i;
+        fresh->byName[fresh->users[i].name] = i;
+    }
+    if (read == ReadOutcome::Read && isSettled(fresh->stamp)) {
+        std::lock_guard<std::mutex> guard(userIndexGuard);
+        cachedUserIndex = fresh;
+    }
+    index = fresh;
+    return StoreOk;
+}
+
 int32_t Store::checkRoot() const {
     return !rootFolder.empty() && folderExists(rootFolder) ? StoreOk : StoreNoRoot;
 }
@@ -353,41 +463,54 @@ std::string Store::file(const StoreUser& user, const char* name) const {
     return joinPath(userFolderPath(user), name);
 }
 
+int32_t Store::writeFile(const std::string& path, const std::string& content) {
+    return writeStoreFile(path, content);
+}
+
 int32_t Store::loadUsers(std::vector<StoreUser>& users) const {
     users.clear();
-    int32_t result = checkRoot();
-    if (result != StoreOk) return result;
-    std::string content;
-    result = readStoreFile(joinPath(hostPath(rootFolder), UsersFile), content, MaxListFile);
-    if (result != StoreOk) return result;
-    result = parseUsers(content, users);
-    if (result != StoreOk) users.clear();
+    std::shared_ptr<const UserIndex> index;
+    int32_t result = userIndex(index);
+    if (result == StoreOk) users = index->users;
     return result;
 }
 
-int32_t Store::findUser(uint32_t id, StoreUser& user) const {
-    std::vector<StoreUser> users;
-    int32_t result = loadUsers(users);
+int32_t Store::countUsers(size_t& count) const {
+    count = 0;
+    std::shared_ptr<const UserIndex> index;
+    int32_t result = userIndex(index);
+    if (result == StoreOk) count = index->users.size();
+    return result;
+}
+
+int32_t Store::userAt(size_t index, StoreUser& user) const {
+    std::shared_ptr<const UserIndex> users;
+    int32_t result = userIndex(users);
     if (result != StoreOk) return result;
-    for (const StoreUser& u : users)
-        if (u.id == id) {
-            user = u;
-            return StoreOk;
-        }
-    return StoreUnknownUser;
+    if (index >= users->users.size()) return StoreUnknownUser;
+    user = users->users[index];
+    return StoreOk;
+}
+
+int32_t Store::findUser(uint32_t id, StoreUser& user) const {
+    std::shared_ptr<const UserIndex> index;
+    int32_t result = userIndex(index);
+    if (result != StoreOk) return result;
+    auto found = index->byId.find(id);
+    if (found == index->byId.end()) return StoreUnknownUser;
+    user = index->users[found->second];
+    return StoreOk;
 }
 
 int32_t Store::findUser(const char* name, StoreUser& user) const {
     if (!name) return StoreBadArgument;
-    std::vector<StoreUser> users;
-    int32_t result = loadUsers(users);
+    std::shared_ptr<const UserIndex> index;
+    int32_t result = userIndex(index);
     if (result != StoreOk) return result;
-    for (const StoreUser& u : users)
-        if (u.name == name) {
-            user = u;
-            return StoreOk;
-        }
-    return StoreUnknownUser;
+    auto found = index->byName.find(name);
+    if (found == index->byName.end()) return StoreUnknownUser;
+    user = index->users[found->second];
+    return StoreOk;
 }
 
 int32_t Store::addUser(const std::string& name, const std::vector<std::string>& cards,
@@ -396,23 +519,32 @@ int32_t Store::addUser(const std::string& name, const std::vector<std::string>& 
     for (const std::string& card : cards)
         if (!isStoreText(card, MaxSlotName)) return StoreBadArgument;
     if (cards.size() > MaxSlotsPerUser) return StoreFull;
-    std::vector<StoreUser> users;
-    int32_t result = loadUsers(users);
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
+    std::shared_ptr<const UserIndex> index;
+    int32_t result = userIndex(index);
     if (result != StoreOk) return result;
+    if (index->byName.count(name)) return StoreNameTaken;
     uint32_t highest = FirstUserId - 1;
-    for (const StoreUser& user : users) {
-        if (user.name == name) return StoreNameTaken;
+    std::unordered_set<std::string> folders;
+    for (const StoreUser& user : index->users) {
         highest = std::max(highest, user.id);
+        folders.insert(lowered(user.folder));
     }
-    if (users.size() >= MaxUsers || highest == std::numeric_limits<uint32_t>::max()) return StoreFull;
+    if (index->users.size() >= MaxUsers || highest == std::numeric_limits<uint32_t>::max()) return StoreFull;
 
     StoreUser user;
     user.id = highest + 1;
     user.name = name;
-    user.folder = folderFor(name, users, hostPath(rootFolder));
+    user.folder = folderFor(name, folders, hostPath(rootFolder));
     if (user.folder.empty()) return StoreFull;
-    if (!makeFolder(userFolderPath(user))) return StoreWriteFailed;
-    // Slots first, so that the user never appears without the cards asked for.
+    // Recorded first, then its folder: a kill in between leaves a user whose folder is
+    // made when it is next asked for, never a folder that no user owns.
+    std::vector<StoreUser> users = index->users;
+    users.push_back(user);
+    const std::string usersPath = joinPath(hostPath(rootFolder), UsersFile);
+    result = writeStoreFile(usersPath, formatUsers(users));
+    if (result != StoreOk) return result;
     std::vector<StoreSlot> slots;
     for (const std::string& card : cards) {
         StoreSlot slot;
@@ -420,14 +552,13 @@ int32_t Store::addUser(const std::string& name, const std::vector<std::string>& 
         slot.name = card;
         slots.push_back(slot);
     }
-    if (!slots.empty()) result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
-    if (result == StoreOk) {
-        users.push_back(user);
-        result = writeStoreFile(joinPath(hostPath(rootFolder), UsersFile), formatUsers(users));
-    }
+    result = makeFolder(userFolderPath(user)) ? StoreOk : StoreWriteFailed;
+    if (result == StoreOk && !slots.empty()) result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
     if (result != StoreOk) {
         // Take back what was made, so that a retry gets the same folder name.
-        removeQuietly(file(user, SlotsFile));
+        users.pop_back();
+        writeStoreFile(usersPath, formatUsers(users));
+        removeFileQuietly(file(user, SlotsFile));
         removeQuietly(userFolderPath(user));
         return result;
     }
@@ -437,6 +568,8 @@ int32_t Store::addUser(const std::string& name, const std::vector<std::string>& 
 
 int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotId) {
     if (!isStoreText(name, MaxSlotName)) return StoreBadArgument;
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
     StoreUser user;
     int32_t result = findUser(userId, user);
     if (result != StoreOk) return result;
@@ -451,6 +584,7 @@ int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotI
     slot.id = highest + 1;
     slot.name = name;
     slots.push_back(slot);
+    if (!makeFolder(userFolderPath(user))) return StoreWriteFailed;
     result = writeStoreFile(file(user, SlotsFile), formatSlots(slots));
     if (result == StoreOk && slotId) *slotId = slot.id;
     return result;
@@ -458,6 +592,8 @@ int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotI
 
 int32_t Store::loadSlots(const StoreUser& user, std::vector<StoreSlot>& slots) const {
     slots.clear();
+    Hold hold(*this, false);
+    if (hold.result != StoreOk) return hold.result;
     std::string content;
     int32_t result = readStoreFile(file(user, SlotsFile), content, MaxListFile);
     if (result == StoreOk) result = parseSlots(content, slots);
@@ -467,6 +603,8 @@ int32_t Store::loadSlots(const StoreUser& user, std::vector<StoreSlot>& slots) c
 
 int32_t Store::loadSettings(const StoreUser& user, std::vector<StoreSetting>& settings) const {
     settings.clear();
+    Hold hold(*this, false);
+    if (hold.result != StoreOk) return hold.result;
     std::string content;
     int32_t result = readStoreFile(file(user, SettingsFile), content, MaxListFile);
     if (result == StoreOk) result = parseSettings(content, settings);
@@ -492,6 +630,8 @@ int32_t Store::readSetting(const StoreUser& user, const char* section, const cha
 int32_t Store::writeSetting(const StoreUser& user, const char* section, const char* key,
                             uint32_t value) {
     if (!isSettingName(section) || !isSettingName(key)) return StoreBadArgument;
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
     std::vector<StoreSetting> settings;
     int32_t result = loadSettings(user, settings);
     if (result != StoreOk) return result;
@@ -508,11 +648,14 @@ int32_t Store::writeSetting(const StoreUser& user, const char* section, const ch
         setting.value = value;
         settings.push_back(setting);
     }
+    if (!makeFolder(userFolderPath(user))) return StoreWriteFailed;
     return writeStoreFile(file(user, SettingsFile), formatSettings(settings));
 }
 
 int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& queue) const {
     queue.clear();
+    Hold hold(*this, false);
+    if (hold.result != StoreOk) return hold.result;
     std::string content;
     int32_t result = readStoreFile(file(user, QueueFile), content, MaxQueueFile);
     if (result == StoreOk) result = parseQueue(content, queue);
@@ -520,22 +663,36 @@ int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& que
     return result;
 }
 
+int32_t Store::checkInstallPath(const StoreUser& user, const std::string& path) const {
+    if (!isPathText(path)) return StoreBadArgument;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(hostPath(path)), ec)) return StoreFileMissing;
+    switch (containmentOf(userFolderPath(user), path)) {
+    case Containment::Missing: return StoreFileMissing;
+    case Containment::Outside: return StoreNotInUserFolder;
+    case Containment::Inside: break;
+    }
+    // What a sync delivered is not sent again from where it landed.
+    if (containmentOf(joinPath(userFolderPath(user), "Handheld"), path) == Containment::Inside)
+        return StoreNotInUserFolder;
+    return StoreOk;
+}
+
 int32_t Store::enqueue(const StoreUser& user, const InstallRequest& request) {
-    if (!isPathText(request.path)) return StoreBadArgument;
-    FILE* probe = std::fopen(hostPath(request.path).c_str(), "rb");
-    if (!probe) return StoreFileMissing;
-    std::fclose(probe);
-    if (folderExists(request.path)) return StoreFileMissing;  // fopen opens folders on POSIX
+    int32_t result = checkInstallPath(user, request.path);
+    if (result != StoreOk) return result;
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
     if (request.toCard) {
         std::vector<StoreSlot> slots;
-        int32_t result = loadSlots(user, slots);
+        result = loadSlots(user, slots);
         if (result != StoreOk) return result;
         bool known = false;
         for (const StoreSlot& slot : slots) known = known || slot.id == request.slotId;
         if (!known) return StoreUnknownSlot;
     }
     std::vector<InstallRequest> queue;
-    int32_t result = loadQueue(user, queue);
+    result = loadQueue(user, queue);
     if (result != StoreOk) return result;
     if (queue.size() >= MaxQueueEntries) return StoreFull;
     queue.push_back(request);
@@ -545,7 +702,41 @@ int32_t Store::enqueue(const StoreUser& user, const InstallRequest& request) {
 int32_t Store::saveQueue(const StoreUser& user, const std::vector<InstallRequest>& queue) {
     for (const InstallRequest& request : queue)
         if (!isPathText(request.path)) return StoreBadArgument;
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
     return writeStoreFile(file(user, QueueFile), formatQueue(queue));
+}
+
+int32_t Store::removeFromQueue(const StoreUser& user, const std::vector<InstallRequest>& done) {
+    Hold hold(*this, true);
+    if (hold.result != StoreOk) return hold.result;
+    std::vector<InstallRequest> queue;
+    int32_t result = loadQueue(user, queue);
+    if (result != StoreOk) return result;
+    // Each entry's line is its identity: count the lines to take out, one pass over the queue.
+    std::unordered_map<std::string, size_t> toRemove;
+    for (const InstallRequest& request : done) ++toRemove[formatQueue({request})];
+    std::vector<InstallRequest> kept;
+    for (const InstallRequest& request : queue) {
+        auto found = toRemove.find(formatQueue({request}));
+        if (found != toRemove.end() && found->second > 0)
+            --found->second;
+        else
+            kept.push_back(request);
+    }
+    if (kept.size() == queue.size()) return StoreOk;
+    return writeStoreFile(file(user, QueueFile), formatQueue(kept));
+}
+
+int32_t Store::lockForSync(FileLock& lock) const {
+    int32_t result = checkRoot();
+    if (result != StoreOk) return result;
+    switch (lock.acquire(joinPath(hostPath(rootFolder), LockFile), true, SyncLockByte, lockWaitMs)) {
+    case FileLock::Locked: return StoreOk;
+    case FileLock::Busy: return StoreBusy;
+    case FileLock::Failed: break;
+    }
+    return StoreWriteFailed;
 }
 
 int32_t addUser(const std::string& root, const std::string& name,
@@ -569,6 +760,8 @@ const char* storeResultText(int32_t result) {
     case StoreFull: return "no room for more entries";
     case StoreReadFailed: return "a store file cannot be read";
     case StoreInternal: return "internal failure (out of memory?)";
+    case StoreBusy: return "the store is busy: another program held its lock too long (try again)";
+    case StoreNotInUserFolder: return "the file is not inside the user's folder of the store";
     default: return "unknown error";
     }
 }

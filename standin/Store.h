@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+#include "standin/StoreFiles.h"
 
 // The HotSync store: one root folder holds everything, in text files a person can
 // read and mend:
@@ -15,11 +17,17 @@
 //   <root>/<folder>/Handheld/Card <ID>/    what sync delivered to that card
 //
 // Blank lines and lines starting with '#' (';' in settings.ini) are comments; an
-// update rewrites the file with only its own header comment. Every update writes a
-// whole new file beside the old one and renames it over, so a crash or a full disk
-// leaves the old file as it was. There is no lock: two processes updating one file
-// at the same moment can lose one of the two updates, never mix them. A line that does not parse makes the
-// whole file "damaged": the operation fails with StoreDamaged instead of guessing.
+// update rewrites the file with only its own header comment. A line that does not parse
+// makes the whole file "damaged": the operation fails with StoreDamaged instead of guessing.
+//
+// <root>/store.lock serialises the processes that share the store (the libraries in
+// the program, the tool): every read-modify-write holds its lock exclusively, every read
+// shares it, and a process that cannot have it within a bounded time fails with
+// StoreBusy. An update writes a whole new file beside the old one (name + ".new"),
+// flushes it to the disk, renames it over and flushes the folder, so a crash, a kill or
+// a full disk leaves the old file as it was; a temporary file that a killed update left
+// behind is removed by the next update of that folder. A new user is recorded in
+// users.txt before its folder is made, so a kill never leaves a folder nobody owns.
 //
 // Paths handed to the store (the root, install paths) may use '\' as the separator on
 // every host; off Windows a leading "Z:" (Wine's drive for the Linux root) is dropped.
@@ -41,6 +49,8 @@ enum StoreResult : int32_t {
     StoreFull = -10,         // no room for another user or card slot
     StoreReadFailed = -11,   // a store file exists but cannot be read
     StoreInternal = -12,     // out of memory, or another failure inside the library
+    StoreBusy = -13,         // another process held the store's lock for too long
+    StoreNotInUserFolder = -14,  // a file to install lies outside the user's folder
 };
 
 // Limits of the texts the store keeps; the program holds them in fixed fields.
@@ -91,7 +101,18 @@ public:
     // The root as given, without trailing separators (except a lone "/" or "\").
     const std::string& root() const { return rootFolder; }
 
+    // Holds the store's lock for the life of one operation or of several (nested holds
+    // share the outermost one): result is StoreOk, or why the lock could not be had.
+    class Hold;
+
+    // How long a process waits for the store's lock before StoreBusy (10 s unless set).
+    void setLockWait(unsigned milliseconds) { lockWaitMs = milliseconds; }
+
     int32_t loadUsers(std::vector<StoreUser>& users) const;
+    // The number of users, and the user at an index in file order, without copying the
+    // list: the user list is read once and kept until users.txt changes.
+    int32_t countUsers(size_t& count) const;
+    int32_t userAt(size_t index, StoreUser& user) const;
     int32_t findUser(uint32_t id, StoreUser& user) const;
     int32_t findUser(const char* name, StoreUser& user) const;
     // Adds a user with a folder named after it (made unique) and its card slots,
@@ -111,9 +132,18 @@ public:
                          uint32_t value);
 
     int32_t loadQueue(const StoreUser& user, std::vector<InstallRequest>& queue) const;
-    // Appends one request; the file must exist and a card must be one of the user's.
+    // Appends one request; the file must be inside the user's folder (not in its
+    // Handheld) and a card must be one of the user's.
     int32_t enqueue(const StoreUser& user, const InstallRequest& request);
     int32_t saveQueue(const StoreUser& user, const std::vector<InstallRequest>& queue);
+    // Takes out of the queue one entry equal to each of done, re-reading the queue under
+    // the lock, so that what was queued meanwhile stays.
+    int32_t removeFromQueue(const StoreUser& user, const std::vector<InstallRequest>& done);
+    // StoreOk when path may be queued for the user: an existing file inside the user's
+    // folder and outside its Handheld.
+    int32_t checkInstallPath(const StoreUser& user, const std::string& path) const;
+    // The lock that lets one sync at a time deliver into the store's handhelds.
+    int32_t lockForSync(FileLock& lock) const;
 
     // Host paths of a user's folders.
     std::string userFolderPath(const StoreUser& user) const;
@@ -121,11 +151,42 @@ public:
     std::string cardFolderPath(const StoreUser& user, uint32_t slotId) const;
 
 private:
+    struct UserIndex;
     std::string file(const StoreUser& user, const char* name) const;
     int32_t checkRoot() const;
+    int32_t userIndex(std::shared_ptr<const UserIndex>& index) const;
+    int32_t writeFile(const std::string& path, const std::string& content);
 
     std::string rootFolder;
+    unsigned lockWaitMs = 10000;
+    // The store's lock as this object holds it: nested holds share one acquisition.
+    mutable FileLock dataLock;
+    mutable int lockDepth = 0;
+    mutable bool lockExclusive = false;
 };
+
+class Store::Hold {
+public:
+    Hold(const Store& store, bool exclusive);
+    ~Hold();
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    int32_t result = StoreOk;
+
+private:
+    const Store& owner;
+    bool counted = false;
+};
+
+// The store's text formats, for the store and for tests that feed them any bytes.
+int32_t parseUsers(const std::string& content, std::vector<StoreUser>& users);
+std::string formatUsers(const std::vector<StoreUser>& users);
+int32_t parseSlots(const std::string& content, std::vector<StoreSlot>& slots);
+std::string formatSlots(const std::vector<StoreSlot>& slots);
+int32_t parseSettings(const std::string& content, std::vector<StoreSetting>& settings);
+std::string formatSettings(const std::vector<StoreSetting>& settings);
+int32_t parseQueue(const std::string& content, std::vector<InstallRequest>& queue);
+std::string formatQueue(const std::vector<InstallRequest>& queue);
 
 // Opens the store at root and adds a user with the given cards: for tests and the tool.
 int32_t addUser(const std::string& root, const std::string& name,

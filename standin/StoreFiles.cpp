@@ -30,54 +30,36 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder + separator + name;
 }
 
-ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit) {
-    bytes.clear();
-    std::error_code ec;
-    fs::path host(hostPath(path));
-    if (!fs::exists(host, ec)) return ec ? ReadOutcome::Failed : ReadOutcome::Missing;
-    if (!fs::is_regular_file(host, ec)) return ReadOutcome::Failed;
-    FILE* stream = std::fopen(hostPath(path).c_str(), "rb");
-    if (!stream) return ReadOutcome::Failed;
-    char block[8192];
-    ReadOutcome outcome = ReadOutcome::Read;
-    for (;;) {
-        size_t n = std::fread(block, 1, sizeof block, stream);
-        if (n > limit - bytes.size()) {
-            outcome = ReadOutcome::TooLarge;
-            break;
-        }
-        bytes.append(block, n);
-        if (n < sizeof block) {
-            if (std::ferror(stream)) outcome = ReadOutcome::Failed;
-            break;
-        }
-    }
-    std::fclose(stream);
-    if (outcome != ReadOutcome::Read) bytes.clear();
-    return outcome;
-}
-
 bool writeAll(FILE* stream, const std::string& bytes) {
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size())
         return false;
     return std::fflush(stream) == 0 && !std::ferror(stream);
 }
 
-std::string temporaryPathFor(const std::string& path) {
-    return hostPath(path) + ".new" + std::to_string(processId());
+std::string temporaryPathFor(const std::string& path) { return hostPath(path) + ".new"; }
+
+bool writeDurably(const std::string& path, const std::string& bytes) {
+    std::string host = hostPath(path);
+    FILE* stream = std::fopen(host.c_str(), "wb");
+    if (!stream) return false;
+    bool written = writeAll(stream, bytes) && flushToDisk(stream);
+    // fclose reports the last buffered write (a full disk shows up here too).
+    if (std::fclose(stream) != 0) written = false;
+    if (!written) removeFileQuietly(host);
+    return written;
 }
 
 bool replaceFileContents(const std::string& path, const std::string& bytes) {
     std::string target = hostPath(path);
     std::string temporary = temporaryPathFor(target);
-    FILE* stream = std::fopen(temporary.c_str(), "wb");
-    if (!stream) return false;
-    bool written = writeAll(stream, bytes);
-    // fclose reports the last buffered write (a full disk shows up here too).
-    if (std::fclose(stream) != 0) written = false;
-    if (written && replaceFile(temporary, target)) return true;
-    std::remove(temporary.c_str());
-    return false;
+    if (!writeDurably(temporary, bytes)) return false;
+    if (!replaceFile(temporary, target)) {
+        removeFileQuietly(temporary);
+        return false;
+    }
+    // The rename itself is durable only once the folder's entries are.
+    flushFolder(fs::path(target).parent_path().string());
+    return true;
 }
 
 bool makeFolder(const std::string& path) {
@@ -107,4 +89,10 @@ void removeQuietly(const std::string& path) {
 bool fileExists(const std::string& path) {
     std::error_code ec;
     return fs::exists(fs::path(hostPath(path)), ec);
+}
+
+void removeFileQuietly(const std::string& path) {
+    std::error_code ec;
+    fs::path host(hostPath(path));
+    if (!fs::is_directory(fs::symlink_status(host, ec))) fs::remove(host, ec);
 }

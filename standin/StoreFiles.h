@@ -1,31 +1,76 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
-// The file services of the store: whole-file reads, and updates that never leave a
-// half-written file behind.
+// The file services of the store: whole-file reads, updates that never leave a
+// half-written file behind, and the lock that serialises updates between processes.
 
 enum class ReadOutcome { Read, Missing, Failed, TooLarge };
 
-// Reads the whole file at path (a store path, see hostPath) into bytes, at most limit bytes.
-ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit);
+// What tells one version of a file from another without reading it: identity (inode
+// or file index), size and times. Two equal stamps are taken as the same content.
+struct FileStamp {
+    uint64_t identity = 0, size = 0, written = 0, changed = 0;
+    bool operator==(const FileStamp& o) const {
+        return identity == o.identity && size == o.size && written == o.written && changed == o.changed;
+    }
+};
 
-// Writes bytes to temporaryPathFor(path), flushes and closes it, checking each step,
-// then renames it over path. On any failure the temporary file is removed and path
-// keeps its old content.
+// Reads the whole file at path (a store path, see hostPath) into bytes, at most limit
+// bytes. Anything but a regular file (a folder, a FIFO, a device) is Failed, never
+// waited on. stamp, when given, receives the stamp of the file that was read.
+ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit,
+                          FileStamp* stamp = nullptr);
+// The stamp of the file at path; false when it cannot be had (missing, say).
+bool stampOf(const std::string& path, FileStamp& stamp);
+// False while the file was written too recently for its stamp to be trusted: file
+// times tick in steps of milliseconds, so a change within the same step can keep them.
+bool isSettled(const FileStamp& stamp);
+
+// Writes bytes to temporaryPathFor(path), flushes it to the disk, renames it over path
+// and flushes the folder. On any failure the temporary file is removed and path keeps
+// its old content. Callers hold the store's lock, so one temporary name per file is enough.
 bool replaceFileContents(const std::string& path, const std::string& bytes);
 
-// The temporary file beside path that an update of this process writes: the process
-// ID in its name keeps the library in the program and the tool from writing into one
-// temporary file at the same time.
+// The temporary file beside path that an update writes.
 std::string temporaryPathFor(const std::string& path);
 
 // Writes all bytes to an open stream and flushes it; false on any short write.
 bool writeAll(FILE* stream, const std::string& bytes);
 
-// Per platform: renames from over to, replacing an existing file; this process's ID.
+// Writes bytes into a new file at path (replacing one there), flushed to the disk.
+bool writeDurably(const std::string& path, const std::string& bytes);
+
+enum class PlaceOutcome { Placed, Exists, Failed };
+// Moves the file from over to only when to does not exist yet: never replaces.
+PlaceOutcome placeNewFile(const std::string& from, const std::string& to);
+
+// Per platform: renames from over to, replacing an existing file; pushes a written
+// stream (or a folder's entries, POSIX only) to the disk.
 bool replaceFile(const std::string& from, const std::string& to);
-unsigned long processId();
+bool flushToDisk(FILE* stream);
+void flushFolder(const std::string& folder);
+
+// A lock on one byte of a lock file, held until release() or destruction. The
+// platform's own lock (fcntl on POSIX, LockFileEx on Windows), so Wine maps the Windows
+// one onto the POSIX one and the two kinds of process exclude each other.
+class FileLock {
+public:
+    enum Outcome { Locked, Busy, Failed };
+    FileLock() = default;
+    ~FileLock() { release(); }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    // Creates the lock file if needed and waits at most waitMs for the lock.
+    Outcome acquire(const std::string& path, bool exclusive, unsigned offset, unsigned waitMs);
+    void release();
+    bool held() const { return handle != Closed; }
+
+private:
+    enum : intptr_t { Closed = -1 };
+    intptr_t handle = Closed;
+};
 
 // The path as the host's file calls want it: off Windows, '\' becomes '/' and a
 // leading "Z:" or "z:" (Wine's drive for the Linux root) is dropped.
@@ -34,6 +79,11 @@ std::string hostPath(const std::string& path);
 // folder + separator + name, with the host's separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
+enum class Containment { Inside, Outside, Missing };
+// Whether the existing file at path lies inside folder, after links, "..", short names
+// and (on Windows) case are resolved.
+Containment containmentOf(const std::string& folder, const std::string& path);
+
 // Creates one folder level; true when it exists afterwards.
 bool makeFolder(const std::string& path);
 // Creates the folder and any missing parents; true when it exists afterwards.
@@ -41,4 +91,6 @@ bool makeFolders(const std::string& path);
 bool folderExists(const std::string& path);
 // Removes a file or an empty folder; nothing happens when it cannot.
 void removeQuietly(const std::string& path);
+// Removes a file, never a folder; nothing happens when it cannot.
+void removeFileQuietly(const std::string& path);
 bool fileExists(const std::string& path);

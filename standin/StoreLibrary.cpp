@@ -1,5 +1,6 @@
 #include "standin/StoreLibrary.h"
 #include <cstring>
+#include "standin/StoreFiles.h"
 
 namespace {
 
@@ -48,20 +49,19 @@ int32_t handOutFolder(int32_t found, const std::string& text, char* buffer, uint
 }  // namespace
 
 int16_t StoreLibrary::userCount() {
-    std::vector<StoreUser> users;
-    int32_t result = data.loadUsers(users);
+    size_t count = 0;
+    int32_t result = data.countUsers(count);
     if (result != StoreOk) return static_cast<int16_t>(result);
-    return static_cast<int16_t>(users.size());  // loadUsers caps the count at MaxUsers
+    return static_cast<int16_t>(count);  // the store caps the count at MaxUsers
 }
 
 int32_t StoreLibrary::userIdAt(int16_t index, uint32_t* userId) {
     if (!userId) return StoreBadArgument;
-    std::vector<StoreUser> users;
-    int32_t result = data.loadUsers(users);
-    if (result != StoreOk) return result;
-    if (index < 0 || static_cast<size_t>(index) >= users.size()) return StoreUnknownUser;
-    *userId = users[static_cast<size_t>(index)].id;
-    return StoreOk;
+    if (index < 0) return StoreUnknownUser;
+    StoreUser user;
+    int32_t result = data.userAt(static_cast<size_t>(index), user);
+    if (result == StoreOk) *userId = user.id;
+    return result;
 }
 
 int32_t StoreLibrary::userName(uint32_t userId, char* name, uint16_t* size) {
@@ -73,13 +73,17 @@ int32_t StoreLibrary::userName(uint32_t userId, char* name, uint16_t* size) {
 int32_t StoreLibrary::userFolder(uint32_t userId, char* folder, uint16_t* size) {
     if (!size) return StoreBadArgument;
     StoreUser user;
-    return handOutFolder(data.findUser(userId, user), user.folder, folder, size);
+    int32_t result = data.findUser(userId, user);
+    // The program makes its own folder inside this one and needs it to exist; an add
+    // that was killed after recording the user never made it.
+    if (result == StoreOk) makeFolder(data.userFolderPath(user));
+    return handOutFolder(result, user.folder, folder, size);
 }
 
 int32_t StoreLibrary::rootFolder(char* folder, uint16_t* size) {
     if (!size) return StoreBadArgument;
-    std::vector<StoreUser> users;
-    int32_t found = data.loadUsers(users);
+    size_t count = 0;
+    int32_t found = data.countUsers(count);
     // A damaged user list does not hide where the root is.
     if (found == StoreDamaged || found == StoreReadFailed) found = StoreOk;
     return handOutFolder(found, data.root(), folder, size);

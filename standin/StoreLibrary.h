@@ -21,7 +21,12 @@
 // - 148 cardSupport: 1 when the user has at least one card slot, else 0.
 // - 151 slotIds: fills at most *count IDs, sets *count to the number filled and zeroes
 //   the rest of the table; StoreTooSmall when the user has more slots than fit.
-// - INSTAIDE 103/118: the file must exist; a card must be one of the user's slots.
+// - 104 userFolder also makes the user's folder when it is missing (an add killed
+//   after recording the user), since the program creates its own folder inside it.
+// - INSTAIDE 103/118: the file must exist inside the user's folder (not its Handheld);
+//   a card must be one of the user's slots.
+// The user list is read once per process and again only when users.txt changes, so
+// the program's 1 + 2n calls for its device list stay fast with thousands of users.
 class StoreLibrary : public HotSyncLibrary {
 public:
     explicit StoreLibrary(std::string root) : data(std::move(root)) {}

@@ -6,22 +6,28 @@ struct jpeg_common_struct;
 
 // The largest photograph accepted. A JPEG header can declare up to 65500 x 65500 pixels
 // in a file of a few hundred bytes; without a limit such a file would make us reserve
-// gigabytes before a single pixel is read. 200 megapixels is above every camera sold
-// (medium format backs reach about 150) and keeps the 4-byte pixel buffer (800 MB at most)
-// within what a 32-bit size_t can count. Each side is also held to libjpeg's own maximum.
+// gigabytes before a single pixel is read. The limits are what the 32-bit program holds
+// (large-address-aware, measured under Wine): its largest single block took 480
+// megapixels at 4 bytes a pixel, but not 500; a progressive photograph also keeps its
+// coefficients (up to 8 bytes a pixel more) until decoded, and 250 megapixels of that
+// opened where 300 did not. Each side is also held to libjpeg's own maximum.
 constexpr uint32_t MaxPhotoSide = 65500;
-constexpr uint64_t MaxPhotoPixels = 200000000;
+constexpr uint64_t MaxPhotoPixels = 400000000;
+constexpr uint64_t MaxProgressivePixels = 200000000;
 
 // True when a photograph of this size may be decoded (see the limits above).
-bool photoSizeAccepted(uint32_t width, uint32_t height);
+bool photoSizeAccepted(uint32_t width, uint32_t height, uint64_t pixelLimit = MaxPhotoPixels);
 
 // Bytes of a 4-byte-per-pixel buffer of this size; false when the count does not fit
 // in size_t (which is 32 bits wide in the Win32 build).
 bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size);
 
+// The name of the file without its folder, as the user picked it in the list.
+const char* fileNameOf(const char* path);
+
 // Samples in the one scanline the decoder reads: components x width, made even.
 uint32_t scanlineSamples(int components, uint32_t width);
 
-// libjpeg's error exit while decoding: prints the library's message, then jumps back
-// to the decoder's return point. Never returns to the library.
+// libjpeg's error exit while decoding: keeps and prints the library's message, then
+// jumps back to the decoder's return point. Never returns to the library.
 void jpegErrorExit(jpeg_common_struct* cinfo);

@@ -33,6 +33,8 @@ PhotoView::PhotoView()
 
 PhotoView::~PhotoView() {
     reset();
+    photoPixels.release();
+    displayPixels.release();
     for (int i = 0; i <= StorageSlots; ++i) delete[] storageNames[i];
     delete[] storageNames;
     if (currentPhotoView == this) currentPhotoView = nullptr;
@@ -44,9 +46,9 @@ void PhotoView::attach(ViewHost* viewHost, int32_t width, int32_t height) {
     viewHeight = height;
 }
 
+// The pixel memory is kept for the next photograph (the list deselects the old row just
+// before it selects the new one); nothing reads it while no photograph is loaded.
 void PhotoView::reset() {
-    photoPixels.release();
-    displayPixels.release();
     photoLoaded = false;
     dragMode = DragNone;
     if (host) host->invalidate(true);

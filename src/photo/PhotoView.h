@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include "photo/Bitmap.h"
 #include "photo/PixelBuffer.h"
 
@@ -50,7 +52,10 @@ public:
     void attach(ViewHost* viewHost, int32_t width, int32_t height);
     void reset();
     void loadPhoto(const char* path);
+    // Decodes photoPath; on failure the memory is given back and the status line says why.
     bool decodePhoto();
+    // The same decoding from bytes in memory, with a smaller size limit if wished.
+    bool decodePhotoData(const uint8_t* data, size_t size, uint64_t pixelLimit);
     void rebuildDisplay(int32_t width, int32_t height);
     void updateQuality();
 
@@ -68,6 +73,9 @@ public:
 
     bool exportJpeg(const char* path, const char* name, bool writeHeader);
     void sendPhoto(HotSyncLibrary& library);
+
+private:
+    bool decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit);
 };
 
 // The one PhotoView, set by its constructor; the picture control's procedure acts on it.

@@ -1,6 +1,7 @@
 #include "photo/Quality.h"
 #include <cstdio>
 #include "photo/MulDiv.h"
+#include "photo/PhotoDecode.h"
 #include "photo/PhotoView.h"
 #include "photo/ViewHost.h"
 
@@ -36,9 +37,19 @@ void PhotoView::updateQuality() {
         return;
     }
     if (!displayMapped()) {
-        // No display copy to map from: nothing is selected. The status line keeps its text.
+        // No display copy to map from: nothing is selected, and the status line says why
+        // rather than keep the figures of what was shown before.
         sourceLeft = sourceTop = sourceWidth = sourceHeight = 0;
         outputWidth = outputHeight = 0;
+        char text[PhotoPathSize + 128];
+        const char* name = fileNameOf(photoPath);
+        const int areaWidth = viewWidth < 0 ? 0 : viewWidth, areaHeight = viewHeight < 0 ? 0 : viewHeight;
+        if (displayWidth < 1 || displayHeight < 1)
+            snprintf(text, sizeof text, "Can't show %s: %d x %d pixels shrink to nothing in the %d x %d picture area",
+                     name, static_cast<int>(imageWidth), static_cast<int>(imageHeight), areaWidth, areaHeight);
+        else
+            snprintf(text, sizeof text, "Can't show %s: not enough memory for its display copy", name);
+        if (host) host->setStatusText(text);
         return;
     }
 

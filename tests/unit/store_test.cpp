@@ -30,7 +30,7 @@ struct StoreTest : testing::Test {
     }
     std::string userFile(const char* name) { return joinPath(library.store().userFolderPath(ann), name); }
     int32_t queuePhoto() {
-        return writeText(dir.file("photo.pdb"), "p") ? library.installToMemory("Ann", dir.file("photo.pdb").c_str())
+        return writeText(userFile("photo.pdb"), "p") ? library.installToMemory("Ann", userFile("photo.pdb").c_str())
                                                      : -99;
     }
     std::vector<InstallRequest> queue() {
@@ -176,7 +176,7 @@ TEST_F(StoreTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer) {
 TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues) {
     addAnn();
     const uint32_t nobody = ann.id + 1000;
-    const std::string photo = dir.file("photo.jpg");
+    const std::string photo = dir.file("Ann/photo.jpg");
     ASSERT_TRUE(writeText(photo, "x"));
     char text[128] = "stale";
     uint16_t size = sizeof text, count = 9;
@@ -214,9 +214,9 @@ TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues)
 
 TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     addAnn();
-    ASSERT_TRUE(writeText(dir.file("a.pdb"), "a") && writeText(dir.file("b.jpg"), "b"));
-    EXPECT_EQ(library.installToMemory("Ann", dir.file("a.pdb").c_str()), StoreOk);
-    EXPECT_EQ(library.installToCard(ann.id, FirstSlotId, dir.file("b.jpg").c_str()), StoreOk);
+    ASSERT_TRUE(writeText(dir.file("Ann/a.pdb"), "a") && writeText(dir.file("Ann/b.jpg"), "b"));
+    EXPECT_EQ(library.installToMemory("Ann", dir.file("Ann/a.pdb").c_str()), StoreOk);
+    EXPECT_EQ(library.installToCard(ann.id, FirstSlotId, dir.file("Ann/b.jpg").c_str()), StoreOk);
     EXPECT_EQ(library.installToMemory("Ann", dir.file("missing.pdb").c_str()), StoreFileMissing);
     EXPECT_EQ(library.installToMemory("Ann", dir.path().c_str()), StoreFileMissing);  // a folder
     EXPECT_EQ(library.installToMemory("Ann", std::string(MaxStorePath + 1, 'p').c_str()), StoreBadArgument);
@@ -225,7 +225,7 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(
         std::make_tuple(requests[0].toCard, requests[0].path, requests[1].toCard, requests[1].slotId, requests[1].path),
-        std::make_tuple(false, dir.file("a.pdb"), true, uint32_t(FirstSlotId), dir.file("b.jpg")));
+        std::make_tuple(false, dir.file("Ann/a.pdb"), true, uint32_t(FirstSlotId), dir.file("Ann/b.jpg")));
     for (const std::string& root : {std::string(), std::string("/no/such/vistrel/root")}) {
         StoreLibrary none(root);
         char folder[256];
@@ -427,16 +427,16 @@ TEST_F(StoreTest, SyncDeliversSoundFilesByteForByteAndEmptiesTheQueue) {
     addAnn({"SD Card", "Old"});
     const Bytes jpeg = smallJpeg(), database = photoDatabase("Beach(2)", jpeg);
     auto queued = [&](const std::string& name, const Bytes& bytes, uint32_t card) {
-        EXPECT_TRUE(writeFile(dir.file(name), bytes));
-        EXPECT_EQ(card ? library.installToCard(ann.id, card, dir.file(name).c_str())
-                       : library.installToMemory("Ann", dir.file(name).c_str()),
+        EXPECT_TRUE(writeFile(dir.file("Ann/" + name), bytes));
+        EXPECT_EQ(card ? library.installToCard(ann.id, card, dir.file("Ann/" + name).c_str())
+                       : library.installToMemory("Ann", dir.file("Ann/" + name).c_str()),
                   StoreOk);
     };
     queued("Beach(2).pdb", database, 0);
     queued("Beach.jpg", jpeg, FirstSlotId);
     queued("Bad.pdb", jpeg, 0);  // a plain JPEG cannot go to internal memory
     queued("Gone.jpg", jpeg, FirstSlotId);
-    ASSERT_EQ(std::remove(dir.file("Gone.jpg").c_str()), 0);
+    ASSERT_EQ(std::remove(dir.file("Ann/Gone.jpg").c_str()), 0);
     queued("Card.jpg", jpeg, FirstSlotId + 1);
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD Card\n"));  // the second card is no longer hers
     std::vector<DeliveryReport> reports;
@@ -453,18 +453,18 @@ TEST_F(StoreTest, SyncDeliversSoundFilesByteForByteAndEmptiesTheQueue) {
         EXPECT_EQ(reports[i].outcome, Delivery::Refused) << i;
         EXPECT_NE(reports[i].reason.find(reasons[i - 2]), std::string::npos) << reports[i].reason;
     }
-    EXPECT_EQ(std::make_tuple(queue().size(), fileExists(dir.file("Beach.jpg"))), std::make_tuple(size_t(0), true));
+    EXPECT_EQ(std::make_tuple(queue().size(), fileExists(dir.file("Ann/Beach.jpg"))), std::make_tuple(size_t(0), true));
     StoreUser bob;
     ASSERT_EQ(library.store().addUser("Bob", {}, &bob), StoreOk);
-    ASSERT_TRUE(writeFile(dir.file("Photo.pdb"), photoDatabase("Photo", jpeg)));
-    ASSERT_EQ(library.installToMemory("Bob", dir.file("Photo.pdb").c_str()), StoreOk);
+    ASSERT_TRUE(writeFile(dir.file("Bob/Photo.pdb"), photoDatabase("Photo", jpeg)));
+    ASSERT_EQ(library.installToMemory("Bob", dir.file("Bob/Photo.pdb").c_str()), StoreOk);
     ASSERT_TRUE(writeText(joinPath(library.store().userFolderPath(bob), "Handheld"), "in the way"));
     std::vector<DeliveryReport> kept;
     std::vector<InstallRequest> left;
     ASSERT_EQ(syncUser(library.store(), bob, kept), StoreOk);
     ASSERT_EQ(library.store().loadQueue(bob, left), StoreOk);
     EXPECT_EQ(std::make_tuple(kept.size(), kept.back().outcome, left.size(), left.front().path),
-              std::make_tuple(size_t(1), Delivery::Kept, size_t(1), dir.file("Photo.pdb")));
+              std::make_tuple(size_t(1), Delivery::Kept, size_t(1), dir.file("Bob/Photo.pdb")));
 }
 
 // The hotsync tool run in process, "--root <folder>" in front unless noRoot: its status and printing.
@@ -531,23 +531,23 @@ TEST_F(ToolTest, AddsListsSyncsAndShowsWhatTheLibrariesStored) {
     StoreLibrary store(root);
     ASSERT_EQ(store.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
     EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "[Brennick] VistrelWidth = 160\n");
-    ASSERT_TRUE(writeFile(dir.file("a.pdb"), photoDatabase("a", smallJpeg())));
-    ASSERT_TRUE(writeFile(dir.file("Bad.jpg"), {0xFF, 0xD8, 1, 2, 3}));
-    ASSERT_EQ(store.installToCard(1001, 502, dir.file("a.pdb").c_str()), StoreOk);
+    const std::string demo = dir.file("root/Demo User/a.pdb"), good = dir.file("root/Ann/a.pdb"),
+                      bad = dir.file("root/Ann/Bad.jpg");
+    ASSERT_TRUE(writeFile(demo, photoDatabase("a", smallJpeg())));
+    ASSERT_EQ(store.installToCard(1001, 502, demo.c_str()), StoreOk);
     EXPECT_EQ(run({"queue"}),
-              std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + dir.file("a.pdb") + "\n", std::string()));
+              std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + demo + "\n", std::string()));
     ASSERT_EQ(std::get<0>(run({"users", "add", "Ann", "--card", "SD"})), ToolOk);
-    ASSERT_EQ(store.installToMemory("Ann", dir.file("a.pdb").c_str()), StoreOk);
+    ASSERT_TRUE(writeFile(good, photoDatabase("a", smallJpeg())) && writeFile(bad, {0xFF, 0xD8, 1, 2, 3}));
+    ASSERT_EQ(store.installToMemory("Ann", good.c_str()), StoreOk);
     auto [status, out, err] = run({"sync", "Ann"});
     EXPECT_EQ(status, ToolOk) << err;
     EXPECT_NE(out.find("installed a.pdb in internal memory (database \"a\")"), std::string::npos) << out;
     EXPECT_NE(out.find("Ann: 1 installed, 0 refused, 0 kept in the queue"), std::string::npos) << out;
-    ASSERT_EQ(store.installToCard(1002, 501, dir.file("Bad.jpg").c_str()), StoreOk);
+    ASSERT_EQ(store.installToCard(1002, 501, bad.c_str()), StoreOk);
     std::tie(status, out, err) = run({"sync", "Ann"});
     EXPECT_EQ(status, ToolRefused);
-    EXPECT_NE(out.find("refused " + dir.file("Bad.jpg") + " for card 501 (SD): the file does not end"),
-              std::string::npos)
-        << out;
+    EXPECT_NE(out.find("refused " + bad + " for card 501 (SD): the file does not end"), std::string::npos) << out;
     EXPECT_EQ(std::get<1>(run({"queue", "Ann"})), "Ann: nothing queued\n");
 }
 

@@ -72,7 +72,7 @@ TEST_F(HotSyncBindingTest, TheDllsByOrdinalGiveTheStoresOwnAnswers) {
     EXPECT_EQ(direct.readSetting(1002, "Brennick", "VistrelStorage", &stored, 0), StoreOk);
     EXPECT_EQ(stored, 1u);
 
-    const std::string photo = dir.file("a.pdb");
+    const std::string photo = dir.file("Ann Example/a.pdb");
     ASSERT_TRUE(writeFile(photo, photoDatabase("a", smallJpeg())));
     EXPECT_EQ(binding.installToMemory("Ann Example", photo.c_str()), StoreOk);
     EXPECT_EQ(binding.installToCard(1001, 502, photo.c_str()), StoreOk);
@@ -150,9 +150,9 @@ TEST_F(HotSyncBindingTest, TheLibraryFindsItsRootInTheIniBesideIt) {
 TEST_F(HotSyncBindingTest, TheToolDeliversAQueuedDatabaseIntoTheHandheld) {
     ASSERT_EQ(addUser(dir.path(), "Ann"), StoreOk);
     const std::vector<uint8_t> database = photoDatabase("Beach", smallJpeg(40, 30));
-    ASSERT_TRUE(writeFile(dir.file("Beach.pdb"), database));
+    ASSERT_TRUE(writeFile(dir.file("Ann/Beach.pdb"), database));
     HotSyncBinding binding;
-    ASSERT_EQ(binding.installToMemory("Ann", dir.file("Beach.pdb").c_str()), StoreOk);
+    ASSERT_EQ(binding.installToMemory("Ann", dir.file("Ann/Beach.pdb").c_str()), StoreOk);
 
     std::string printed;
     EXPECT_EQ(runBinProgram("hotsync.exe", "sync Ann", dir.file("sync.txt"), printed), 0u) << printed;

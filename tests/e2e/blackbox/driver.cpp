@@ -1,47 +1,37 @@
-// Drives a running vistrel.exe from another process, the way a person would, and
-// reports what is on the screen. Run under the same Wine prefix as the program:
+// Drives a running vistrel.exe from another process, the way a person would, and reports
+// what is on the screen. Run under the same Wine prefix as the program:
 //
-//   blackbox_driver wait SECONDS   wait until the window "Vistrel Desktop" is shown
-//   blackbox_driver show           print what the dialog shows, one "what: value" a line
-//   blackbox_driver select NAME    type NAME into the file list until that row is selected
-//   blackbox_driver send           press the send button, wait for the message box and
-//                                  print its text as "message: TEXT"
-//   blackbox_driver ok             press OK in that message box
-//   blackbox_driver close          close the dialog as its close button does (WM_CLOSE)
+//   blackbox_driver wait                 until the window "Vistrel Desktop" is shown
+//   blackbox_driver show                 what the dialog shows, one "what: value" a line
+//   blackbox_driver select NAME [STATUS] type NAME into the file list until that row is
+//                                        selected and the status line begins with STATUS
+//   blackbox_driver send                 press the send button, print the message box's text
+//   blackbox_driver ok                   press OK in that message box
+//   blackbox_driver close                close the dialog as its close button does (WM_CLOSE)
+//   blackbox_driver help TEXT            wait until the help viewer's page (its first 1023
+//                                        characters) shows TEXT; print where, to click it
 //
 // Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
-//
-// Messages without pointers, and WM_GETTEXT, are carried between processes; the list
-// and tree texts come through LVM_GETITEMTEXTA / TVM_GETITEMA, which pass their record
-// unchanged, so the record and its text buffer are placed in the program's own memory.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <utility>
 #include "app/resources/resource.h"
 
 namespace {
 
-const char* const DialogClass = "#32770";
-const char* const DialogTitle = "Vistrel Desktop";
-const char* const MessageBoxTitle = "Vistrel error";
-const DWORD PollMilliseconds = 50;
-
-int fail(const char* what) {
-    std::fprintf(stderr, "blackbox_driver: %s\n", what);
+int fail(const std::string& what) {
+    std::fprintf(stderr, "blackbox_driver: %s\n", what.c_str());
     return 1;
 }
 
 // Polls check until it gives true, or until the time is up.
 template <typename Check>
 bool waitFor(DWORD milliseconds, Check check) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (check()) return true;
+    for (DWORD start = GetTickCount(); !check(); Sleep(50))
         if (GetTickCount() - start >= milliseconds) return false;
-        Sleep(PollMilliseconds);
-    }
+    return true;
 }
 
 std::string windowText(HWND window) {
@@ -53,227 +43,161 @@ std::string windowText(HWND window) {
     return text;
 }
 
-HWND findDialog() {
-    HWND dialog = FindWindowA(DialogClass, DialogTitle);
-    return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+// A visible top-level window of that class and title (any title when null), owned by the
+// process `owner` unless it is 0.
+HWND visibleWindow(const char* windowClass, const char* title, DWORD owner = 0) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, windowClass, title));) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (IsWindowVisible(window) && (!owner || process == owner)) return window;
+    }
+    return nullptr;
 }
 
-// Memory inside the program's process, for the records of pointer-carrying messages.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HWND owner, size_t size) {
-        DWORD processId = 0;
-        GetWindowThreadProcessId(owner, &processId);
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-        if (process) address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+// The text of a list row or tree item. These messages pass their record's pointer on
+// unchanged, so the record and its text buffer are placed in the program's own memory.
+template <typename Item>
+std::string itemText(HWND control, UINT message, WPARAM which, Item item) {
+    char text[260] = "";
+    DWORD id = 0;
+    GetWindowThreadProcessId(control, &id);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof item + sizeof text, MEM_COMMIT | MEM_RESERVE,
+                                            PAGE_READWRITE)
+                           : nullptr;
+    if (remote) {
+        item.pszText = static_cast<char*>(remote) + sizeof item;
+        item.cchTextMax = sizeof text;
+        if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+            SendMessageA(control, message, which, reinterpret_cast<LPARAM>(remote)))
+            ReadProcessMemory(process, item.pszText, text, sizeof text - 1, nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
-    ~RemoteBuffer() {
-        if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
-        if (process) CloseHandle(process);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-
-    bool ok() const { return address != nullptr; }
-    char* at(size_t offset) const { return static_cast<char*>(address) + offset; }
-    bool write(size_t offset, const void* data, size_t size) const {
-        return WriteProcessMemory(process, at(offset), data, size, nullptr) != 0;
-    }
-    bool read(size_t offset, void* data, size_t size) const {
-        return ReadProcessMemory(process, at(offset), data, size, nullptr) != 0;
-    }
-
-private:
-    HANDLE process = nullptr;
-    void* address = nullptr;
-};
-
-const size_t TextSize = 260;
-
-// The text of a list row; "" when it cannot be read.
-std::string listItemText(HWND list, int index) {
-    RemoteBuffer remote(list, sizeof(LVITEMA) + TextSize);
-    if (!remote.ok()) return "";
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.pszText = remote.at(sizeof item);
-    item.cchTextMax = TextSize;
-    char text[TextSize] = "";
-    if (!remote.write(0, &item, sizeof item)) return "";
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote.at(0)));
-    if (!remote.read(sizeof item, text, sizeof text)) return "";
-    text[sizeof text - 1] = '\0';
+    if (process) CloseHandle(process);
     return text;
-}
-
-std::string treeItemText(HWND tree, HTREEITEM handle) {
-    RemoteBuffer remote(tree, sizeof(TVITEMA) + TextSize);
-    if (!remote.ok() || !handle) return "";
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = handle;
-    item.pszText = remote.at(sizeof item);
-    item.cchTextMax = TextSize;
-    char text[TextSize] = "";
-    if (!remote.write(0, &item, sizeof item)) return "";
-    if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.at(0)))) return "";
-    if (!remote.read(sizeof item, text, sizeof text)) return "";
-    text[sizeof text - 1] = '\0';
-    return text;
-}
-
-HTREEITEM treeItem(HWND tree, UINT relation, HTREEITEM from) {
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
 }
 
 int selectedRow(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void printCombo(HWND dialog, int id, const char* what) {
-    HWND combo = GetDlgItem(dialog, id);
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-    std::printf("%s entries: %ld\n", what, static_cast<long>(count));
-    std::printf("%s selected: %s\n", what, selected == CB_ERR ? "(none)" : windowText(combo).c_str());
+std::string rowText(HWND list, int row) {
+    return row < 0 ? "(none)" : itemText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), LVITEMA{});
 }
 
-int showDialog(HWND dialog) {
-    std::printf("title: %s\n", windowText(dialog).c_str());
+std::string treeText(HWND tree, UINT which) {
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, which, 0));
+    return itemText(tree, TVM_GETITEMA, 0, item);
+}
 
-    HWND tree = GetDlgItem(dialog, IDC_FOLDER_TREE);
-    std::printf("tree items: %ld\n", static_cast<long>(SendMessageA(tree, TVM_GETCOUNT, 0, 0)));
-    HTREEITEM root = treeItem(tree, TVGN_ROOT, nullptr);
-    std::printf("tree root: %s\n", treeItemText(tree, root).c_str());
-    std::printf("tree selected: %s\n", treeItemText(tree, treeItem(tree, TVGN_CARET, nullptr)).c_str());
-    for (HTREEITEM child = treeItem(tree, TVGN_CHILD, root); child; child = treeItem(tree, TVGN_NEXT, child))
-        std::printf("tree child: %s\n", treeItemText(tree, child).c_str());
-
-    HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    std::printf("list items: %d\n", rows);
-    for (int row = 0; row < rows; ++row) std::printf("list item: %s\n", listItemText(list, row).c_str());
-    int selected = selectedRow(list);
-    std::printf("list selected: %s\n", selected < 0 ? "(none)" : listItemText(list, selected).c_str());
-
-    printCombo(dialog, IDC_DEVICE_COMBO, "device");
-    printCombo(dialog, IDC_STORAGE_COMBO, "storage");
-    std::printf("width: %s\n", windowText(GetDlgItem(dialog, IDC_WIDTH_EDIT)).c_str());
-    std::printf("height: %s\n", windowText(GetDlgItem(dialog, IDC_HEIGHT_EDIT)).c_str());
+int show(HWND dialog) {
+    HWND tree = GetDlgItem(dialog, IDC_FOLDER_TREE), list = GetDlgItem(dialog, IDC_FILE_LIST);
+    std::printf("title: %s\ntree root: %s\ntree selected: %s\n", windowText(dialog).c_str(),
+                treeText(tree, TVGN_ROOT).c_str(), treeText(tree, TVGN_CARET).c_str());
+    for (int row = 0, rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); row < rows; ++row)
+        std::printf("list item: %s\n", rowText(list, row).c_str());
+    std::printf("list selected: %s\n", rowText(list, selectedRow(list)).c_str());
+    for (const auto& [id, what] : {std::pair{IDC_DEVICE_COMBO, "device"}, std::pair{IDC_STORAGE_COMBO, "storage"}}) {
+        HWND combo = GetDlgItem(dialog, id);
+        bool chosen = SendMessageA(combo, CB_GETCURSEL, 0, 0) != CB_ERR;
+        std::printf("%s entries: %ld\n%s selected: %s\n", what, static_cast<long>(SendMessageA(combo, CB_GETCOUNT, 0, 0)),
+                    what, chosen ? windowText(combo).c_str() : "(none)");
+    }
     HWND send = GetDlgItem(dialog, IDC_SEND);
     std::printf("send button: %s (%s)\n", windowText(send).c_str(), IsWindowEnabled(send) ? "enabled" : "disabled");
-    std::printf("status: %s\n", windowText(GetDlgItem(dialog, IDC_STATUS)).c_str());
     return 0;
 }
 
-bool sameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
-
-int selectFile(HWND dialog, const std::string& name) {
+int selectFile(HWND dialog, const std::string& name, const std::string& status) {
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
-    auto selectedIsName = [&] {
+    std::string shown;
+    auto done = [&] {
         int row = selectedRow(list);
-        return row >= 0 && sameText(listItemText(list, row), name);
+        shown = windowText(GetDlgItem(dialog, IDC_STATUS));
+        return row >= 0 && lstrcmpiA(rowText(list, row).c_str(), name.c_str()) == 0 && shown.rfind(status, 0) == 0;
     };
-    // The list's incremental search forgets what was typed after a short pause, and
-    // loading a photo is such a pause: when the first letters selected another
-    // photograph, typing the name again after the search has reset finds the right row.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (attempt > 0) Sleep(1000);
+    // The list's incremental search forgets what was typed after a short pause, and loading
+    // a photograph is such a pause: when the first letters selected another photograph,
+    // typing the name again after the search has reset finds the right row.
+    for (int attempt = 0; attempt < 3; ++attempt, Sleep(1000)) {
         // Key data with a repeat count of 1, as typing gives: the search skips a zero.
-        for (char c : name)
-            PostMessageA(list, WM_CHAR, static_cast<unsigned char>(c), 1);
-        if (waitFor(5000, selectedIsName)) {
-            std::printf("list selected: %s\n", name.c_str());
-            std::printf("status: %s\n", windowText(GetDlgItem(dialog, IDC_STATUS)).c_str());
-            return 0;
-        }
+        for (char c : name) PostMessageA(list, WM_CHAR, static_cast<unsigned char>(c), 1);
+        if (waitFor(5000, done)) return std::printf("status: %s\n", shown.c_str()), 0;
     }
-    return fail(("typing \"" + name + "\" into the file list did not select that row").c_str());
+    return fail("typing \"" + name + "\" did not select that row with a status beginning \"" + status +
+                "\"; the status reads: " + shown);
 }
 
-HWND findMessageBox(DWORD processId) {
-    HWND box = FindWindowA(DialogClass, MessageBoxTitle);
-    DWORD owner = 0;
-    if (box) GetWindowThreadProcessId(box, &owner);
-    return box && owner == processId && IsWindowVisible(box) ? box : nullptr;
-}
-
-struct BoxText {
+// The message box's text is its static control that has text (the icon's has none).
+std::string messageText(HWND box) {
     std::string text;
-};
-
-// The message box's text is the static control that has text (the icon's has none).
-BOOL CALLBACK collectStaticText(HWND child, LPARAM data) {
-    char className[32] = "";
-    GetClassNameA(child, className, sizeof className);
-    if (lstrcmpiA(className, "Static") != 0) return TRUE;
-    std::string text = windowText(child);
-    if (text.empty()) return TRUE;
-    reinterpret_cast<BoxText*>(data)->text = text;
-    return FALSE;
+    for (HWND child = nullptr; text.empty() && (child = FindWindowExA(box, child, "Static", nullptr));)
+        text = windowText(child);
+    return text;
 }
 
-int pressSend(HWND dialog) {
-    HWND button = GetDlgItem(dialog, IDC_SEND);
+int pressSend(HWND dialog, DWORD process) {
+    HWND button = GetDlgItem(dialog, IDC_SEND), box = nullptr;
     if (!IsWindowEnabled(button)) return fail("the send button is disabled");
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    if (findMessageBox(processId)) return fail("a message box is already open");
-
     // Posted, not sent: the click runs the message box's own loop until OK is pressed.
     PostMessageA(button, BM_CLICK, 0, 0);
-    HWND box = nullptr;
-    if (!waitFor(20000, [&] { return (box = findMessageBox(processId)) != nullptr; }))
-        return fail("no message box \"Vistrel error\" after pressing the send button");
-    BoxText text;
+    std::string text;
     // The text may be set just after the box becomes visible.
-    waitFor(2000, [&] {
-        EnumChildWindows(box, collectStaticText, reinterpret_cast<LPARAM>(&text));
-        return !text.text.empty();
-    });
-    std::printf("message: %s\n", text.text.c_str());
+    if (!waitFor(20000, [&] { return (box = visibleWindow("#32770", "Vistrel error", process)) &&
+                                     !(text = messageText(box)).empty(); }))
+        return fail("no message box \"Vistrel error\" with a text after pressing the send button");
+    std::printf("message: %s\n", text.c_str());
     return 0;
 }
 
-int pressOk(HWND dialog) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(dialog, &processId);
-    HWND box = findMessageBox(processId);
-    if (!box) return fail("no message box \"Vistrel error\" is open");
-    HWND ok = GetDlgItem(box, IDOK);
-    if (!ok) return fail("the message box has no OK button");
+int pressOk(DWORD process) {
+    HWND box = visibleWindow("#32770", "Vistrel error", process), ok = box ? GetDlgItem(box, IDOK) : nullptr;
+    if (!ok) return fail("no message box \"Vistrel error\" with an OK button is open");
     PostMessageA(ok, BM_CLICK, 0, 0);
-    if (!waitFor(10000, [&] { return !IsWindow(box); })) return fail("the message box did not close on OK");
+    return waitFor(10000, [&] { return !IsWindow(box); }) ? 0 : fail("the message box did not close on OK");
+}
+
+// The page of the help engine's viewer (the window class WinHelp reaches it by).
+int showHelp(const std::string& wanted) {
+    HWND page = nullptr;
+    std::string text;
+    if (!waitFor(20000, [&] {
+            HWND viewer = visibleWindow("MS_WINHELP", nullptr);
+            page = viewer ? FindWindowExA(viewer, nullptr, "RichEdit20A", nullptr) : nullptr;
+            return page && (text = windowText(page)).find(wanted) != text.npos;
+        }))
+        return fail("the help viewer does not show \"" + wanted + "\"; its page reads: " + text);
+    const size_t at = text.find(wanted);
+    // The page's character positions count a paragraph end once; its text gives CR LF.
+    LONG index = static_cast<LONG>(at);
+    for (size_t i = text.find("\r\n"); i < at; i = text.find("\r\n", i + 2)) --index;
+    // A few pixels into TEXT's first character, for a click to follow it when it is a jump.
+    LRESULT corner = SendMessageA(page, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0);
+    POINT point{static_cast<short>(LOWORD(corner)) + 3, static_cast<short>(HIWORD(corner)) + 6};
+    ClientToScreen(page, &point);
+    std::printf("help text at: %ld %ld\n", static_cast<long>(point.x), static_cast<long>(point.y));
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return fail("usage: blackbox_driver wait SECONDS | show | select NAME | send | ok | close");
-    const std::string command = argv[1];
-
-    if (command == "wait") {
-        int seconds = argc > 2 ? std::atoi(argv[2]) : 30;
-        if (seconds <= 0) return fail("wait needs a number of seconds");
-        HWND dialog = nullptr;
-        if (!waitFor(static_cast<DWORD>(seconds) * 1000, [&] { return (dialog = findDialog()) != nullptr; }))
-            return fail(("no window \"Vistrel Desktop\" after " + std::to_string(seconds) + " s").c_str());
-        std::printf("window: %p\n", static_cast<void*>(dialog));
-        return 0;
-    }
-
-    HWND dialog = findDialog();
-    if (!dialog) return fail("no window \"Vistrel Desktop\"");
-    if (command == "show") return showDialog(dialog);
-    if (command == "select" && argc > 2) return selectFile(dialog, argv[2]);
-    if (command == "send") return pressSend(dialog);
-    if (command == "ok") return pressOk(dialog);
-    if (command == "close") {
-        // Posted as the caption's close button does; the program's exit is awaited by the caller.
-        PostMessageA(dialog, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    return fail(("unknown command \"" + command + "\"").c_str());
+    const std::string command = argc > 1 ? argv[1] : "", argument = argc > 2 ? argv[2] : "";
+    // The help viewer outlives the dialog.
+    if (command == "help") return showHelp(argument);
+    HWND dialog = nullptr;
+    if (!waitFor(60000, [&] { return (dialog = visibleWindow("#32770", "Vistrel Desktop")) != nullptr; }))
+        return fail("no window \"Vistrel Desktop\" after 60 s");
+    DWORD process = 0;
+    GetWindowThreadProcessId(dialog, &process);
+    if (command == "wait") return 0;
+    if (command == "show") return show(dialog);
+    if (command == "select") return selectFile(dialog, argument, argc > 3 ? argv[3] : "");
+    if (command == "send") return pressSend(dialog, process);
+    if (command == "ok") return pressOk(process);
+    // Posted as the caption's close button does; the caller awaits the program's end.
+    if (command == "close") return PostMessageA(dialog, WM_CLOSE, 0, 0) ? 0 : fail("cannot close the window");
+    return fail("usage: blackbox_driver wait | show | select NAME [STATUS] | send | ok | close | help TEXT");
 }

@@ -1,130 +1,116 @@
-# Sourced by blackbox_test.sh and scripts/run: a Wine prefix of our own whose Desktop
-# is a folder we choose (what the program lists first), a virtual display when there
-# is none, and bounded waits for Wine processes.
-#
-# Every Wine process runs with HOME set to a folder beside the prefix: a new prefix
-# links Desktop, Documents and the rest to HOME, and a Wine update re-makes those links,
-# so the person's real home is never shown, linked or written to.
+# shellcheck shell=bash disable=SC2154
+# Sourced by the black-box tests and scripts/run: a Wine session of our own whose Desktop
+# is a folder we choose, a virtual display when there is none, and the steps a person takes
+# with the running program, through blackbox_driver.exe. Every wait is bounded. The steps
+# use $bin (the built programs), $log (what the driver and the program said) and $shots.
 
-# wine_session_env PREFIX HOME: the environment every Wine process of the session gets.
-wine_session_env() {
-    export WINEPREFIX=$1
-    export WINEDEBUG=-all
+# fail MESSAGE: ends the script, with what the program wrote, so that a failure explains itself.
+fail() {
+    echo "${0##*/}: FAILED: $*" >&2
+    [ ! -s "$log/vistrel.txt" ] || { echo "--- vistrel.exe wrote:" && cat "$log/vistrel.txt"; } >&2
+    exit 1
+}
+
+# wine_session WORK: the environment of every Wine process, with the prefix and HOME in
+# WORK, and a display. HOME is ours because a new prefix links Desktop, Documents and the
+# rest to it: the person's real home is never shown, linked or written to.
+started_xvfb_pid=
+wine_session() {
+    export WINEPREFIX=$1/wineprefix WINEDEBUG=-all
     # No offer to download Mono or Gecko (there is no network), no menu entries in HOME,
     # no crash debugger (a crash ends the program at once).
     export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=;winedbg.exe=d"
     # The X server's cookie stays reachable when HOME changes.
-    if [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
-        export XAUTHORITY=$HOME/.Xauthority
-    fi
-    mkdir -p "$2"
-    export HOME=$2
-}
-
-# start_virtual_display LOG: starts Xvfb on a display it finds free, when DISPLAY is unset.
-started_xvfb_pid=
-start_virtual_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
-    local log=$1 number_file
-    number_file=$(mktemp)
-    # -displayfd lets the server pick a free display and say which once it is ready,
-    # with no race against other servers starting at the same moment.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >"$log" 2>&1 &
+    [ -n "${XAUTHORITY:-}" ] || [ ! -f "$HOME/.Xauthority" ] || export XAUTHORITY=$HOME/.Xauthority
+    mkdir -p "$1/home" && export HOME=$1/home
+    [ -z "${DISPLAY:-}" ] || return 0
+    # -displayfd: the server picks a free display and names it once ready, with no race
+    # against other servers starting at the same moment.
+    local number=$1/xvfb.display
+    rm -f "$number"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >"$1/xvfb.txt" 2>&1 &
     started_xvfb_pid=$!
-    local waited=0
-    while [ ! -s "$number_file" ]; do
-        if ! kill -0 "$started_xvfb_pid" 2>/dev/null || [ $waited -ge 100 ]; then
-            rm -f "$number_file"
-            echo "Xvfb did not start (see $log)" >&2
-            return 1
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    export DISPLAY=":$(tr -d '\n' <"$number_file")"
-    rm -f "$number_file"
+    for _ in $(seq 100); do [ -s "$number" ] || sleep 0.1; done
+    [ -s "$number" ] || { echo "Xvfb did not start (see $1/xvfb.txt)" >&2 && return 1; }
+    export DISPLAY=":$(tr -d '\n' <"$number")"
 }
 
 stop_virtual_display() {
-    if [ -n "$started_xvfb_pid" ]; then
-        kill "$started_xvfb_pid" 2>/dev/null || true
-        wait "$started_xvfb_pid" 2>/dev/null || true
-        started_xvfb_pid=
-    fi
+    [ -n "$started_xvfb_pid" ] || return 0
+    kill "$started_xvfb_pid" 2>/dev/null || true
+    wait "$started_xvfb_pid" 2>/dev/null || true
+    started_xvfb_pid=
 }
+
+# stop_wine: ends every process of $WINEPREFIX. The prefix is the session's own, so this
+# reaches nothing else; a left-over server would keep a display that is gone.
+stop_wine() { timeout -k 5 30 wineserver -k >/dev/null 2>&1 || true; }
 
 # prepare_prefix DESKTOP: makes $WINEPREFIX the first time (about 20 s), then links its
 # Desktop to DESKTOP, so that the shell's desktop lists what DESKTOP holds.
 prepare_prefix() {
-    local desktop=$1 profile
-    mkdir -p "$desktop"
+    mkdir -p "$1" "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "making the Wine prefix $WINEPREFIX"
-        mkdir -p "$WINEPREFIX"
         timeout -k 10 300 wineboot -i >/dev/null 2>&1 || true
         timeout -k 10 120 wineserver -w || true
-        [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot could not make $WINEPREFIX" >&2; return 1; }
     fi
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wineboot could not make $WINEPREFIX" >&2 && return 1; }
+    local profile
     for profile in "$WINEPREFIX"/drive_c/users/*/; do
         profile=${profile%/}
-        [ "${profile##*/}" = Public ] && continue
-        # A link made by Wine, or by us before; a real folder would be Wine's own choice
-        # for a home without a Desktop, which this prefix never had.
-        if [ -L "$profile/Desktop" ] || [ ! -e "$profile/Desktop" ]; then
-            ln -sfn "$desktop" "$profile/Desktop"
-        else
-            echo "$profile/Desktop is not a link; leaving it" >&2
-            return 1
-        fi
+        [ "${profile##*/}" != Public ] || continue
+        # A real folder would be Wine's own choice for a home without a Desktop, which
+        # this prefix never had.
+        [ -L "$profile/Desktop" ] || [ ! -e "$profile/Desktop" ] || { echo "$profile/Desktop is not a link" >&2 && return 1; }
+        ln -sfn "$1" "$profile/Desktop"
     done
 }
 
-# stop_wine: ends every process of $WINEPREFIX. The prefix is the session's own, so
-# this reaches nothing else; a left-over server would keep a display that is gone.
-stop_wine() {
-    timeout -k 5 30 wineserver -k >/dev/null 2>&1 || true
-}
-
-# wine_run PROGRAM ARGS...: a Windows console program of ours, bounded in time; its
-# output comes with the console's CR LF line ends made LF (pipefail keeps its status).
-# The limit is above the driver's own longest wait.
-wine_run() {
-    timeout -k 5 120 wine "$@" | tr -d '\r'
-}
+# wine_run PROGRAM ARGS...: a Windows console program of ours, bounded in time (above the
+# driver's longest wait); its CR LF line ends made LF (pipefail keeps its status).
+wine_run() { timeout -k 5 120 wine "$@" | tr -d '\r'; }
 
 # windows_path PATH: the Windows name of a Linux path, through drive Z:.
-windows_path() {
-    printf 'Z:%s' "${1//\//\\}"
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# drive COMMAND ARGS...: blackbox_driver.exe, its output kept in $log/COMMAND.txt.
+drive() { wine_run "$bin/blackbox_driver.exe" "$@" >"$log/$1.txt" 2>&1 || fail "driver $*: $(cat "$log/$1.txt")"; }
+
+# expect NAME LINE...: $log/NAME.txt has each LINE.
+expect() {
+    local file=$log/$1.txt line
+    shift
+    for line; do grep -qxF -- "$line" "$file" || fail "expected \"$line\" in: $(cat "$file")"; done
 }
 
-# wait_for_window DRIVER PID SECONDS: waits until the program PID shows its window.
-# Returns 0 when it does, 1 when the program ends first (its status goes to stderr),
-# 124 when it is still without a window after SECONDS.
-wait_for_window() {
-    local driver=$1 pid=$2 rounds=$((($3 + 4) / 5)) status
-    while [ $rounds -gt 0 ]; do
-        wine_run "$driver" wait 5 >/dev/null 2>&1 && return 0
-        if ! kill -0 "$pid" 2>/dev/null; then
-            status=0
-            wait "$pid" || status=$?
-            echo "the program ended with exit code $status before its window appeared" >&2
-            return 1
-        fi
-        rounds=$((rounds - 1))
-    done
-    return 124
+shot() { import -window root "$shots/$1.png" || fail "cannot take the screenshot $1.png"; }
+
+# send_photo PHOTO USER: selects PHOTO in the list, sends it to USER's internal memory,
+# reads the message and presses OK.
+send_photo() {
+    drive select "$1" "Selection : "
+    drive send
+    expect send "message: Photo ''${1%.*}.pdb'' will be installed on ''$2'' Internal memory at next HotSync(r)"
+    shot vistrel-sent
+    drive ok
 }
 
-# wait_for_exit PID SECONDS: waits for a background process and returns its exit
-# status, or 124 when it is still running after SECONDS (it is left running).
-wait_for_exit() {
-    local pid=$1 limit=$(($2 * 10)) waited=0
-    while kill -0 "$pid" 2>/dev/null; do
-        [ $waited -ge $limit ] && return 124
-        sleep 0.1
-        waited=$((waited + 1))
-    done
-    local status=0
-    wait "$pid" || status=$?
-    return $status
+# check_help: F1 as a key press to the program's window shows the guide, and a jump on its
+# contents page leads to its topic.
+check_help() {
+    xdotool windowfocus "$(xdotool search --limit 1 --name '^Vistrel Desktop$')" sleep 0.5 key F1 || fail "no F1"
+    drive help "Vistrel Desktop User's Guide"
+    drive help "Choosing a photograph"
+    local at
+    at=$(sed -n 's/^help text at: //p' "$log/help.txt")
+    xdotool mousemove "${at% *}" "${at#* }" click 1
+    drive help "Pick a folder in the folder tree"
+    shot help
+}
+
+# close_program: closes the window; the program, its help viewer and all of the session end.
+close_program() {
+    drive close
+    timeout 60 wineserver -w || fail "the program or its help viewer still runs 60 s after closing"
 }
