@@ -316,21 +316,19 @@ TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     EXPECT_EQ(shown.iSelectedImage, iconOf(SHGFI_OPENICON));
     EXPECT_NE(iconOf(0), iconOf(SHGFI_OPENICON));
     ASSERT_TRUE(program.open(temp.path()));
-    for (auto [capacity, text] : {std::pair<int, const char*>{1, ""}, {4, "abc"}, {9, "abcdefgh"}}) {
-        std::vector<char> treeBuffer(capacity + 1, '#'), listBuffer(capacity + 1, '#');
-        NMTVDISPINFOA treeRequest{};
-        treeRequest.hdr = {program.item(IDC_FOLDER_TREE), IDC_FOLDER_TREE, UINT(TVN_GETDISPINFOA)};
-        treeRequest.item = {TVIF_TEXT, nullptr, 0, 0, treeBuffer.data(), capacity, 0, 0, 0, LPARAM(record)};
-        SendMessageA(program.window, WM_NOTIFY, IDC_FOLDER_TREE, LPARAM(&treeRequest));
-        NMLVDISPINFOA listRequest{};
-        listRequest.hdr = {program.item(IDC_FILE_LIST), IDC_FILE_LIST, UINT(LVN_GETDISPINFOA)};
+    for (auto [capacity, text] : {std::pair<int, std::string>{1, ""}, {4, "abc"}, {9, "abcdefgh"}}) {
+        std::string tree(capacity + 1, '#'), list(capacity + 1, '#');
+        NMTVDISPINFOA treeRequest{{program.item(IDC_FOLDER_TREE), IDC_FOLDER_TREE, UINT(TVN_GETDISPINFOA)},
+                                  {TVIF_TEXT, nullptr, 0, 0, &tree[0], capacity, 0, 0, 0, LPARAM(record)}};
+        NMLVDISPINFOA listRequest{{program.item(IDC_FILE_LIST), IDC_FILE_LIST, UINT(LVN_GETDISPINFOA)}, {}};
         listRequest.item.mask = LVIF_TEXT;
-        listRequest.item.lParam = LPARAM(program.rowRecord(0));
-        listRequest.item.pszText = listBuffer.data();
+        listRequest.item.pszText = &list[0];
         listRequest.item.cchTextMax = capacity;
+        listRequest.item.lParam = LPARAM(program.rowRecord(0));
+        SendMessageA(program.window, WM_NOTIFY, IDC_FOLDER_TREE, LPARAM(&treeRequest));
         SendMessageA(program.window, WM_NOTIFY, IDC_FILE_LIST, LPARAM(&listRequest));
-        EXPECT_EQ(std::string(treeBuffer.data()) + "|" + listBuffer.data(), text + ("|" + std::string(text))) << capacity;
-        EXPECT_EQ(std::string() + treeBuffer.back() + listBuffer.back(), "##") << capacity;
+        const std::string expected = text + '\0' + std::string(capacity - text.size(), '#');
+        EXPECT_EQ(tree + "|" + list, expected + "|" + expected) << capacity;
     }
 }
 
