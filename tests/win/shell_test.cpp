@@ -5,7 +5,6 @@
 #include "harness.h"
 #include "shell/AttributeFilter.h"
 #include "shell/ContextMenu.h"
-#include "shell/ReflectedMessage.h"
 #include "shell/ShellFolder.h"
 #include "support/TestJpeg.h"
 
@@ -173,13 +172,6 @@ TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst)
         FixedFolder f;
         f.result = result;
         EXPECT_EQ(compareRelativeLists(&f, asList(item), asList(item)), order) << result;
-    }
-    const Names reflected = {"202b", "2039", "204e", "2111", "2115", "2132", "2138", "2210"};
-    for (UINT message : {0x202Bu, 0x2039u, 0x204Eu, 0x2111u, 0x2115u, 0x2132u, 0x2138u, 0x2210u, 0x202Au, 0x2030u, 0x2038u,
-                         0x203Au, 0x204Du, 0x204Fu, 0x2110u, 0x2113u, 0x2116u, 0x2131u, 0x2139u, 0x220Fu, 0x2211u, 0x4Eu}) {
-        char hex[8];
-        snprintf(hex, sizeof hex, "%x", message);
-        EXPECT_EQ(isReflectedMessage(message), std::count(reflected.begin(), reflected.end(), hex) == 1) << hex;
     }
     // A record holds one reference to its folder while it lives; one that cannot be made
     // whole (no allocator) is not made.
