@@ -222,7 +222,7 @@ TEST(DialogLayout, EachFlagMovesOnlyItsEdgesAndAWindowIsCentredInsideTheArea) {
     };
     for (const auto& c : centred) {
         POINT at = centredPosition(area, c.reference, c.w, c.h);
-        EXPECT_EQ(at.x * 10000 + at.y, c.x * 10000 + c.y) << &c - centred;
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << &c - centred;
     }
 }
 
@@ -253,12 +253,12 @@ TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMin
         anchors[id] = {0, 1, 0, 1};
     std::map<int, RECT> initial;
     for (const auto& [id, edges] : anchors) initial[id] = rectOf(program.item(id), window);
-    EXPECT_EQ(initial[IDC_SIZE_GRIP].right * 10000 + initial[IDC_SIZE_GRIP].bottom, client0.cx * 10000 + client0.cy)
+    EXPECT_EQ(std::make_pair(initial[IDC_SIZE_GRIP].right, initial[IDC_SIZE_GRIP].bottom), std::make_pair(client0.cx, client0.cy))
         << "the grip sits in the corner";
     MINMAXINFO limits{{0, 0}, {1111, 2222}, {3, 4}, {5, 6}, {3333, 4444}};
     SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&limits));
-    EXPECT_EQ(limits.ptMinTrackSize.x * 10000 + limits.ptMinTrackSize.y, window0.cx * 10000 + window0.cy);
-    EXPECT_EQ(limits.ptMaxSize.x + limits.ptMaxTrackSize.y, 1111 + 4444) << "the rest is the system's";
+    EXPECT_EQ(std::make_pair(limits.ptMinTrackSize.x, limits.ptMinTrackSize.y), std::make_pair(window0.cx, window0.cy));
+    EXPECT_EQ(std::make_pair(limits.ptMaxSize.x, limits.ptMaxTrackSize.y), std::make_pair(LONG(1111), LONG(4444))) << "the rest is the system's";
     auto expectLayout = [&](const char* when, bool gripShown, int32_t dx = 0, int32_t dy = 0) {
         EXPECT_EQ((GetWindowLongPtrA(program.item(IDC_SIZE_GRIP), GWL_STYLE) & WS_VISIBLE) != 0, gripShown) << when;
         for (const auto& [id, e] : anchors) {

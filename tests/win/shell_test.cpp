@@ -33,7 +33,7 @@ TEST_F(IdLists, SizeCountCopyAppendAndAFailingAllocator) {
     tracking.freeForeign = false;
     for (auto [list, size, count] : {std::tuple<LPCITEMIDLIST, UINT, UINT>{nullptr, 0, 0}, {asList(empty), 2, 0},
                                      {asList(one), 7, 1}, {asList(three), 15, 3}}) {
-        EXPECT_EQ(idListSize(list) * 10 + idListCount(list), size * 10 + count);
+        EXPECT_EQ(std::make_pair(idListSize(list), idListCount(list)), std::make_pair(size, count));
         EXPECT_EQ(bytesOf(IdListHolder(cloneIdList(list)).get()), bytesOf(list)) << size;
     }
     IdListHolder first(copyFirstItem(asList(three))), firstOfEmpty(copyFirstItem(asList(empty)));
@@ -432,7 +432,7 @@ TEST_F(Browse, ContextMenuOfTheSelectedRowRunsTheChosenCommand) {
         EXPECT_EQ(entries.find("|Copy") != std::string::npos, listFocused && rowSelected) << entries;
         if (!handler) continue;
         EXPECT_EQ(handler.release()->Release(), 0u) << "the menu's handler is left with other references";
-        EXPECT_EQ(place.left * 1000 + place.top, 123234);
+        EXPECT_EQ(std::make_pair(place.left, place.top), std::make_pair(LONG(123), LONG(234)));
     }
     ComRef<IDataObject> clipboard;
     ASSERT_TRUE(SUCCEEDED(OleGetClipboard(clipboard.put())));
