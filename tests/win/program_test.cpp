@@ -373,9 +373,15 @@ TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
 // fails, leaving no stale answer.
 TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
     TestStore hotSync(temp.folder("store"));
-    ASSERT_EQ(addUser(hotSync.root(), "Ann Example", {"SD Card", "CF"}), StoreOk);
+    ASSERT_EQ(addUser(hotSync.root(), "Ann?", {"SD Card", "CF"}), StoreOk);
     ASSERT_EQ(addUser(hotSync.root(), "Bob"), StoreOk);
     HotSyncBinding binding;
+    // "Ann?" is no file name, so the user's name and folder differ: neither ordinal can stand in for the other.
+    char name[64], folder[64];
+    uint16_t nameSize = sizeof name, folderSize = sizeof folder;
+    binding.userName(1001, name, &nameSize);
+    binding.userFolder(1001, folder, &folderSize);
+    EXPECT_EQ(std::string(name) + "|" + folder, "Ann?|Ann_");
     EXPECT_EQ(binding.writeSetting(1002, "Brennick", "VistrelStorage", 1), StoreOk);
     uint32_t stored = 0;
     EXPECT_EQ(StoreLibrary(hotSync.root()).readSetting(1002, "Brennick", "VistrelStorage", &stored, 0), StoreOk);
@@ -384,7 +390,7 @@ TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
     EXPECT_EQ(binding.installToCard(1001, 502, photo.c_str()), StoreOk);
     EXPECT_EQ(binding.installToCard(1001, 999, photo.c_str()), StoreUnknownSlot);
     EXPECT_EQ(binding.installToMemory("Nobody", photo.c_str()), StoreUnknownUser);
-    EXPECT_EQ(hotSync.queue("Ann Example").at(0).slotId, 502u);
+    EXPECT_EQ(hotSync.queue("Ann?").at(0).slotId, 502u);
     SetEnvironmentVariableA(RootVariable, temp.path("missing").c_str());
     EXPECT_EQ(binding.userCount(), StoreNoRoot);
     SetEnvironmentVariableA(RootVariable, nullptr);
