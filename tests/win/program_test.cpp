@@ -1,0 +1,421 @@
+// The program's stories through its real dialog in this process, its layout, its picture
+// control and painting, its help, and the HotSync libraries bound by ordinal.
+#include <cstring>
+#include "app/DialogLayout.h"
+#include "app/GdiCanvas.h"
+#include "harness.h"
+#include "hotsync/HotSyncBinding.h"
+#include "standin/StoreConfig.h"
+#include "standin/StoreFiles.h"
+#include "standin/StoreLibrary.h"
+#include "support/RasterCanvas.h"
+#include "support/TestJpeg.h"
+#include "support/ToolRun.h"
+#include "unit/photo_fixture.h"
+#include "unit/store_support.h"
+
+namespace {
+// A HotSync store at root for the libraries of this process and the tools it starts.
+struct TestStore : Store {
+    explicit TestStore(const std::string& root, bool create = true) : Store(root) {
+        if (create) CreateDirectoryA(root.c_str(), nullptr);
+        SetEnvironmentVariableA(RootVariable, root.c_str());
+    }
+    ~TestStore() { SetEnvironmentVariableA(RootVariable, nullptr); }
+    StoreUser user(const char* name) const { StoreUser found; findUser(name, found); return found; }
+    std::vector<InstallRequest> queue(const char* name) const { std::vector<InstallRequest> q; loadQueue(user(name), q); return q; }
+    std::string output(const char* name, const char* file) const { return userFolderPath(user(name)) + "\\Vistrel\\" + file; }
+};
+
+void writePhotograph(const std::string& path, int width, int height) {
+    ASSERT_TRUE(writeFile(path, encodeJpeg(width, height, 3, photographicRgb(width, height))));
+}
+
+// Loads the photograph from the list, checks the status line names the frame, drags the
+// frame's bottom-right corner outwards and checks the status line follows.
+void loadAndEnlarge(Program& program, const std::string& folder, const char* name) {
+    ASSERT_TRUE(program.open(folder));
+    program.setRowState(program.row(name), LVIS_FOCUSED | LVIS_SELECTED);
+    const PhotoView& view = program.dialog.photoView;
+    ASSERT_TRUE(view.photoLoaded);
+    EXPECT_EQ(view.sourceLeft, 0);
+    EXPECT_NEAR(view.sourceWidth, 320, view.imageWidth / view.displayWidth + 1);  // the screen, to display scale and back
+    EXPECT_NEAR(view.sourceHeight, 320, view.imageHeight / view.displayHeight + 1);
+    auto status = [&](const char* verdict) {
+        char text[160];
+        snprintf(text, sizeof text, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] %s", int(view.sourceLeft),
+                 int(view.sourceTop), int(view.sourceWidth), int(view.sourceHeight), int(view.outputWidth),
+                 int(view.outputHeight), verdict);
+        return program.text(IDC_STATUS).substr(0, strlen(text)) == text ? "" : program.text(IDC_STATUS);
+    };
+    EXPECT_EQ(status(""), "");
+    const int32_t width = view.selectionWidth;
+    POINT corner{view.selectionLeft + view.selectionWidth, view.selectionTop + view.selectionHeight};
+    program.drag(corner, POINT{corner.x + 40, corner.y + 40});
+    EXPECT_GT(view.selectionWidth, width);
+    EXPECT_EQ(status("- selection is greater than device screen"), "");
+}
+
+using Story = Session;
+}  // namespace
+
+// Send with no photograph is refused and writes nothing; then folder, row, frame, send to
+// memory, HotSync; then the same photograph to the card.
+TEST_F(Story, APhotographGoesFromItsFolderToTheHandheld) {
+    TestStore hotSync(temp.path("HotSync"));
+    ASSERT_EQ(addUser(hotSync.root(), "Ann", {"SD Card"}), StoreOk);
+    writePhotograph(temp.path("Harbour.jpg"), 1600, 1200);
+    HotSyncBinding library;
+    Program program(library);  // only one user: chosen at start
+    EXPECT_EQ(program.comboItems(IDC_DEVICE_COMBO), Names{"Ann"});
+    EXPECT_EQ(program.comboItems(IDC_STORAGE_COMBO), (Names{"Internal memory", "SD Card"}));
+    EXPECT_EQ(SendMessageA(program.item(IDC_DEVICE_COMBO), CB_GETCURSEL, 0, 0) +
+              SendMessageA(program.item(IDC_STORAGE_COMBO), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(program.text(IDC_WIDTH_EDIT) + program.text(IDC_HEIGHT_EDIT) + program.text(IDC_SEND), "320320Send to Vistrel");
+    EXPECT_EQ(program.text(IDC_STATUS), "Choose a jpeg file...");
+    {
+        MessageBoxReader reader;
+        program.click(IDC_SEND);
+        EXPECT_EQ(reader.boxes, Names{"Vistrel error|No photo to send: choose a jpeg file first.|error"});
+        EXPECT_TRUE(std::filesystem::is_empty(hotSync.output("Ann", "")));
+    }
+    loadAndEnlarge(program, temp.path(), "Harbour.jpg");
+    const PhotoView& view = program.dialog.photoView;
+    const struct { const char *file, *where; size_t offset; } sends[] = {{"Harbour.pdb", "Internal memory", 88},
+                                                                          {"Harbour.jpg", "SD Card", 0}};
+    for (const auto& s : sends) {
+        program.choose(IDC_STORAGE_COMBO, int(s.offset == 0));
+        MessageBoxReader reader;
+        program.click(IDC_SEND);
+        EXPECT_EQ(reader.boxes, Names{"Vistrel error|Photo ''" + std::string(s.file) + "'' will be installed on ''Ann'' " +
+                                      s.where + " at next HotSync(r)|information"});
+        std::vector<InstallRequest> queue = hotSync.queue("Ann");
+        ASSERT_EQ(queue.size(), 1u);
+        EXPECT_EQ(queue[0].path, hotSync.output("Ann", s.file));
+        EXPECT_EQ(queue[0].toCard ? queue[0].slotId : 0u, s.offset ? 0u : uint32_t(FirstSlotId));
+        const std::vector<uint8_t> written = readFile(queue[0].path);
+        ASSERT_GT(written.size(), s.offset);
+        // A memory database is named after the photograph and typed "jpeg"; the JPEG inside
+        // has the framed output size.
+        if (s.offset) {
+            EXPECT_EQ(std::string(written.begin(), written.begin() + 7) + std::string(&written[60], &written[64]), "Harbourjpeg");
+        }
+        DecodedJpeg decoded = decodeJpeg(written.data() + s.offset, written.size() - s.offset);
+        EXPECT_TRUE(decoded.ok && decoded.width == view.outputWidth && decoded.height == view.outputHeight);
+        std::string printed;
+        EXPECT_EQ(runBinProgram("hotsync.exe", "sync Ann", temp.path("sync.txt"), printed), 0u) << printed;
+        EXPECT_TRUE(hotSync.queue("Ann").empty()) << printed;
+        const StoreUser ann = hotSync.user("Ann");
+        EXPECT_EQ(readFile(joinPath(s.offset ? hotSync.memoryFolderPath(ann) : hotSync.cardFolderPath(ann, FirstSlotId),
+                                    s.file)), written);
+    }
+}
+
+// No device chosen, or no HotSync libraries at all: the program still starts, and a
+// photograph can be loaded and framed, but not sent.
+TEST_F(Story, WithoutADeviceThePhotographCanStillBeFramed) {
+    writePhotograph(temp.path("Harbour.jpg"), 800, 600);
+    const struct { const char* store; bool exists; int users; const char *userData; size_t listed; } cases[] = {
+        {"TwoUsers", true, 2, "UserData.dll", 2}, {"Missing", false, 0, "UserData.dll", 0},
+        {"NoLibraries", true, 1, "NoSuchUserData.dll", 0},  // one user, whom the program would choose
+    };
+    for (const auto& c : cases) {
+        TestStore hotSync(temp.path(c.store), c.exists);
+        for (int i = 0; i < c.users; ++i) ASSERT_EQ(addUser(hotSync.root(), i ? "Bob" : "Ann"), StoreOk);
+        HotSyncBinding library(c.userData, c.users == 1 ? "NoSuchInstallAide.dll" : "INSTAIDE.dll");
+        Program program(library);
+        EXPECT_EQ(program.comboItems(IDC_DEVICE_COMBO).size(), c.listed) << c.store;
+        EXPECT_EQ(SendMessageA(program.item(IDC_DEVICE_COMBO), CB_GETCURSEL, 0, 0), CB_ERR) << c.store;
+        EXPECT_TRUE(program.comboItems(IDC_STORAGE_COMBO).empty()) << c.store;
+        EXPECT_FALSE(IsWindowEnabled(program.item(IDC_SEND))) << c.store;
+        EXPECT_EQ(program.text(IDC_SEND) + program.text(IDC_STATUS), "(Select a device)Select a device...") << c.store;
+        loadAndEnlarge(program, temp.path(), "Harbour.jpg");
+    }
+}
+
+// The chosen user's screen is shown and "Set" stores a new one; "Fills screen" unchecked
+// frees the frame's proportions. A root ending in a separator gets no second one.
+TEST_F(Story, ChoosingAUserShowsTheirScreenAndSetStoresIt) {
+    RecordingLibrary library;
+    library.root = temp.folder("HotSync") + "\\";
+    library.addUser("Ann", "Ann");
+    library.addUser("Bob", "Bob", {"CF"}).settings = {{"VistrelWidth", 160}, {"VistrelHeight", 240}};
+    temp.folder("HotSync\\Bob");
+    writePhotograph(temp.path("Harbour.jpg"), 800, 600);
+    Program program(library);
+    program.choose(IDC_DEVICE_COMBO, 1);
+    EXPECT_EQ(program.text(IDC_WIDTH_EDIT) + "x" + program.text(IDC_HEIGHT_EDIT), "160x240");
+    EXPECT_EQ(program.comboItems(IDC_STORAGE_COMBO), (Names{"Internal memory", "CF"}));
+    EXPECT_TRUE(IsWindowEnabled(program.item(IDC_SEND)));
+    SetWindowTextA(program.item(IDC_WIDTH_EDIT), "200");
+    program.click(IDC_SET);
+    EXPECT_EQ(library.users[1].settings["VistrelWidth"], 200u);
+    EXPECT_EQ(library.users[0].settings.count("VistrelWidth"), 0u);
+    ASSERT_TRUE(program.open(temp.path()));
+    program.setRowState(program.row("Harbour.jpg"), LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_NEAR(program.dialog.photoView.outputWidth, 200, 1);
+    ASSERT_TRUE(program.dialog.photoView.keepProportions);
+    program.click(IDC_FILLS_SCREEN);
+    EXPECT_FALSE(program.dialog.photoView.keepProportions);
+    MessageBoxReader reader;
+    program.click(IDC_SEND);
+    const std::string install = "INSTAIDE 103 Bob " + temp.path("HotSync\\Bob\\Vistrel\\Harbour.pdb");
+    EXPECT_EQ(std::count_if(library.calls.begin(), library.calls.end(),
+                            [](const std::string& call) { return call.rfind("INSTAIDE", 0) == 0; }), 1);
+    EXPECT_EQ(library.calls.back(), install);
+}
+
+namespace {
+// A help engine of our own under the class name the platform looks for: each request it
+// gets is recorded as "command file".
+Names helpRequests;
+LRESULT CALLBACK helpEngine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
+    struct Request { WORD size, command; LONG data, reserved; WORD fileOffset, dataOffset; };
+    const auto* request = static_cast<const Request*>(reinterpret_cast<const COPYDATASTRUCT*>(lParam)->lpData);
+    helpRequests.push_back(std::to_string(request->command) + " " + (LPCSTR(request) + request->fileOffset));
+    return TRUE;
+}
+}  // namespace
+
+// F1 on a control asks for the guide's contents (however often it is asked); closing the
+// program quits help.
+TEST_F(Story, F1AsksForTheGuidesContentsAndClosingQuitsHelp) {
+    WNDCLASSA engineClass{};
+    engineClass.lpfnWndProc = helpEngine;
+    engineClass.lpszClassName = "MS_WINHELP";
+    engineClass.hInstance = GetModuleHandleA(nullptr);
+    RegisterClassA(&engineClass);
+    HWND engine = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 0, 0, nullptr, nullptr, engineClass.hInstance, nullptr);
+    {
+        Program program(noUsers);
+        PostMessageA(program.item(IDC_FILE_LIST), 0x004D /* WM_KEYF1, from the F1 key */, 0, 0);
+        pumpMessages();
+        EXPECT_FALSE(helpRequests.empty());
+        for (const std::string& request : helpRequests) EXPECT_EQ(request, std::to_string(HELP_CONTENTS) + " Vistrel.hlp");
+    }
+    EXPECT_EQ(helpRequests.back(), std::to_string(HELP_QUIT) + " Vistrel.hlp");
+    DestroyWindow(engine);
+    UnregisterClassA("MS_WINHELP", engineClass.hInstance);
+}
+
+// A control keeps the edges its flags do not name where it is now, and moves the others by
+// the change of client size from the recorded rectangle (so a shrink back is exact). A
+// window is centred on the reference's middle, halves rounded down, and kept inside the
+// area; one larger than the area lands on its top-left corner.
+TEST(DialogLayout, EachFlagMovesOnlyItsEdgesAndAWindowIsCentredInsideTheArea) {
+    const RECT recorded{10, 20, 110, 70}, current{13, 24, 105, 66};
+    const struct { uint32_t flags; int dx, dy; RECT expected; bool move, repaint; } cases[] = {
+        {0, 30, 7, {13, 24, 105, 66}, false, false},              {LAYOUT_SIZE_X, 30, 7, {13, 24, 140, 66}, true, false},
+        {LAYOUT_SIZE_Y, 30, 7, {13, 24, 105, 77}, true, false},   {LAYOUT_MOVE_X, 30, 7, {40, 24, 140, 66}, true, false},
+        {LAYOUT_MOVE_Y, 30, 7, {13, 27, 105, 77}, true, false},   {LAYOUT_REPAINT, 30, 7, {13, 24, 105, 66}, true, true},
+        {LAYOUT_SIZE_X | LAYOUT_MOVE_Y, 30, 7, {13, 27, 140, 77}, true, false},
+        {LAYOUT_MOVE_X | LAYOUT_MOVE_Y | LAYOUT_REPAINT | LAYOUT_GRIP, 30, 7, {40, 27, 140, 77}, true, true},
+        {LAYOUT_GRIP, 30, 7, {13, 24, 105, 66}, false, false},  {LAYOUT_MOVE_X | LAYOUT_MOVE_Y, -5, -9, {5, 11, 105, 61}, true, false},
+    };
+    for (const auto& c : cases) {
+        LayoutPlacement p = placeControl(LayoutRow{1, c.flags, recorded}, current, c.dx, c.dy);
+        EXPECT_TRUE(EqualRect(&p.rect, &c.expected) && p.move == c.move && p.repaint == c.repaint) << &c - cases;
+    }
+    const RECT area{10, 20, 1010, 820};
+    const struct { RECT reference; int32_t w, h; LONG x, y; } centred[] = {
+        {area, 200, 100, 410, 370}, {area, 201, 101, 410, 370}, {{0, 0, 101, 51}, 20, 10, 40, 20},
+        {{0, 0, 100, 60}, 200, 100, 10, 20}, {{900, 700, 1100, 900}, 200, 100, 810, 720}, {area, 1200, 1000, 10, 20},
+    };
+    for (const auto& c : centred) {
+        POINT at = centredPosition(area, c.reference, c.w, c.h);
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << &c - centred;
+    }
+}
+
+// Under Wine without a window manager, destroying a shown window waits two seconds, so one
+// dialog serves every step. No messages are pumped while it is maximised: the X11 driver
+// would take the unmanaged window back to its normal size.
+TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMinimum) {
+    Program program(noUsers);
+    const HWND window = program.window;
+    auto rectOf = [&](HWND w, HWND parent) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    auto clientSize = [&] { RECT r{}; GetClientRect(window, &r); return SIZE{r.right, r.bottom}; };
+    RECT frame = rectOf(window, HWND_DESKTOP), area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_NEAR(frame.left + frame.right, area.left + area.right, 2) << "centred in the work area";
+    EXPECT_NEAR(frame.top + frame.bottom, area.top + area.bottom, 2);
+    const SIZE window0{frame.right - frame.left, frame.bottom - frame.top}, client0 = clientSize();
+    // Which edges (left, top, right, bottom) follow the client's width or height; the
+    // controls below the picture move down with its bottom.
+    std::map<int, std::vector<int>> anchors = {{IDC_SIZE_GRIP, {1, 1, 1, 1}}, {IDC_FOLDER_TREE, {0, 0, 0, 1}},
+                                               {IDC_FILE_LIST, {0, 0, 1, 0}}, {IDC_PICTURE, {0, 0, 1, 1}}, {IDC_STATUS, {0, 1, 1, 1}}};
+    for (int id : {IDC_DEVICE_LABEL, IDC_DEVICE_COMBO, IDC_STORAGE_LABEL, IDC_STORAGE_COMBO, IDC_WIDTH_LABEL, IDC_WIDTH_EDIT,
+                   IDC_HEIGHT_LABEL, IDC_HEIGHT_EDIT, IDC_SET, IDC_FILLS_SCREEN, IDC_SEND})
+        anchors[id] = {0, 1, 0, 1};
+    std::map<int, RECT> initial;
+    for (const auto& [id, edges] : anchors) initial[id] = rectOf(program.item(id), window);
+    EXPECT_EQ(std::make_pair(initial[IDC_SIZE_GRIP].right, initial[IDC_SIZE_GRIP].bottom), std::make_pair(client0.cx, client0.cy))
+        << "the grip sits in the corner";
+    MINMAXINFO limits{{0, 0}, {1111, 2222}, {3, 4}, {5, 6}, {3333, 4444}};
+    SendMessageA(window, WM_GETMINMAXINFO, 0, LPARAM(&limits));
+    EXPECT_EQ(std::make_pair(limits.ptMinTrackSize.x, limits.ptMinTrackSize.y), std::make_pair(window0.cx, window0.cy));
+    EXPECT_EQ(std::make_pair(limits.ptMaxSize.x, limits.ptMaxTrackSize.y), std::make_pair(LONG(1111), LONG(4444))) << "the rest is the system's";
+    auto expectLayout = [&](const char* when, bool gripShown, int32_t dx = 0, int32_t dy = 0) {
+        EXPECT_EQ((GetWindowLongPtrA(program.item(IDC_SIZE_GRIP), GWL_STYLE) & WS_VISIBLE) != 0, gripShown) << when;
+        for (const auto& [id, e] : anchors) {
+            const RECT& r = initial[id];
+            RECT expected{r.left + e[0] * dx, r.top + e[1] * dy, r.right + e[2] * dx, r.bottom + e[3] * dy},
+                actual = rectOf(program.item(id), window);
+            EXPECT_TRUE(EqualRect(&actual, &expected) || (id == IDC_SIZE_GRIP && !gripShown)) << when << ": " << id;
+        }
+    };
+    auto resize = [&](int32_t dx, int32_t dy) {
+        SetWindowPos(window, nullptr, 0, 0, window0.cx + dx, window0.cy + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    ShowWindow(window, SW_SHOWNORMAL);
+    expectLayout("shown", true);
+    resize(100, 50);
+    expectLayout("100 wider, 50 taller", true, 100, 50);
+    resize(0, 0);
+    expectLayout("shrunk back", true);
+    resize(-60, -40);  // refused: below the minimum track size
+    expectLayout("refused shrink", true);
+    ShowWindow(window, SW_MAXIMIZE);
+    const SIZE maximised = clientSize();
+    EXPECT_GT(maximised.cx, client0.cx);
+    expectLayout("maximised", false, maximised.cx - client0.cx, maximised.cy - client0.cy);
+    ShowWindow(window, SW_RESTORE);
+    expectLayout("restored", true);
+    ShowWindow(window, SW_MINIMIZE);
+    expectLayout("minimised", true);
+}
+
+// Positions and sizes are unsigned 16-bit: 40000 is a position, 65533 (left of or above
+// the control while captured) counts as 0. A program gone before gives the control back,
+// so the next one's picture is attached.
+TEST_F(Story, PictureControlTakesUnsignedCoordinates) {
+    { Program gone(noUsers); }
+    Program program(noUsers);
+    PhotoView& view = program.dialog.photoView;
+    SendMessageA(program.item(IDC_PICTURE), WM_SIZE, SIZE_RESTORED, MAKELPARAM(40000, 7));
+    EXPECT_EQ(std::to_string(view.viewWidth) + "x" + std::to_string(view.viewHeight), "40000x7");
+    loadSynthetic(view, 400, 300);
+    view.keepProportions = false;
+    SendMessageA(program.item(IDC_PICTURE), WM_SIZE, SIZE_RESTORED, MAKELPARAM(500, 400));
+    const struct { WORD x, y; Selection expected; } drags[] = {
+        {65533, 80, {0, 80, 200, 120}}, {80, 65533, {80, 0, 120, 200}}, {40000, 80, {185, 80, 15, 120}}, {80, 40000, {80, 185, 120, 15}},
+    };
+    for (const auto& d : drags) {
+        select(view, {100, 100, 100, 100});
+        program.drag(POINT{105, 95}, POINT{d.x, d.y});
+        EXPECT_EQ(selectionOf(view), d.expected) << d.x << ", " << d.y;
+        EXPECT_EQ(view.dragMode, PhotoView::DragNone);
+    }
+}
+
+// The raster canvas fixes which pixels the frame touches, not its dot pattern: a 400 x 300
+// photograph shown unscaled in a 500 x 400 control, the frame at odd sizes, on the copy's
+// last pixels and past them. Each pixel is the photograph, a dot or a gap of the frame,
+// black outside the display copy, or wrong ('?').
+TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
+    const int32_t width = 500, height = 400;
+    const Selection selections[] = {{0, 0, 80, 80}, {100, 50, 121, 37}, {320, 220, 80, 80}, {350, 250, 100, 100}};
+    for (const Selection& s : selections) {
+        RecordingHost host;  // outlives the view
+        PhotoView view;
+        view.attach(&host, width, height);
+        loadSynthetic(view, 400, 300);
+        view.rebuildDisplay(width, height);
+        select(view, s);
+        view.updateQuality();
+        RasterCanvas raster(width, height);
+        view.paint(raster);
+        BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        uint32_t* bits = nullptr;
+        HDC context = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(context, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        HGDIOBJ old = SelectObject(context, bitmap);
+        std::fill(bits, bits + width * height, 0x00FF00FFu);  // a part left out of the copy shows
+        {
+            GdiCanvas canvas(context, width, height);
+            ASSERT_TRUE(canvas.ready());
+            view.paint(canvas);
+        }
+        GdiFlush();
+        auto bgr = [](uint32_t c) { return (c >> 16 & 0xFF) | (c & 0xFF00) | (c & 0xFF) << 16; };
+        auto kinds = [&](auto pixel) {
+            std::string out;
+            for (int32_t y = 0; y < height; ++y)
+                for (int32_t x = 0; x < width; ++x) {
+                    const uint32_t c = pixel(x, y);
+                    if (x >= view.displayWidth || y >= view.displayHeight) out += c ? '?' : 'B';
+                    else if (c == (pixelAt(view.displayPixels.data(), view.displayWidth, x, view.displayHeight - 1 - y) & 0xFFFFFF)) out += 'P';
+                    else out += c == bgr(view.frameColour) ? 'D' : c == RasterCanvas::White ? 'G' : '?';
+                }
+            return out;
+        };
+        const std::string expected = kinds([&](int32_t x, int32_t y) { return bgr(raster.pixel(x, y)); });
+        const std::string gdi = kinds([&](int32_t x, int32_t y) { return bits[y * width + x] & 0xFFFFFF; });
+        SelectObject(context, old);
+        DeleteObject(bitmap);
+        DeleteDC(context);
+        size_t differing = 0;
+        for (size_t i = 0; i < gdi.size(); ++i) differing += (gdi[i] == 'P') != (expected[i] == 'P');
+        EXPECT_EQ(differing, 0u) << s << ": pixels where one canvas shows the photograph and the other does not";
+        EXPECT_EQ(std::count(gdi.begin(), gdi.end(), '?'), 0) << s;
+        EXPECT_TRUE(gdi.find('D') != std::string::npos && gdi.find('G') != std::string::npos) << s << ": a dotted pen";
+        EXPECT_NE(expected.find('D'), std::string::npos) << s;
+    }
+}
+
+// The DLLs bound by ordinal write as the store does, refuse what it refuses, read the root at
+// each call (a person can move it at run time) and, without the variable, from the
+// HotSync.ini beside the DLL itself, not beside the program. Without them every operation
+// fails, leaving no stale answer.
+TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
+    TestStore hotSync(temp.folder("store"));
+    ASSERT_EQ(addUser(hotSync.root(), "Ann?", {"SD Card", "CF"}), StoreOk);
+    ASSERT_EQ(addUser(hotSync.root(), "Bob"), StoreOk);
+    HotSyncBinding binding;
+    // "Ann?" is no file name, so the user's name and folder differ: neither ordinal can stand in for the other.
+    char name[64], folder[64];
+    uint16_t nameSize = sizeof name, folderSize = sizeof folder;
+    binding.userName(1001, name, &nameSize);
+    binding.userFolder(1001, folder, &folderSize);
+    EXPECT_EQ(std::string(name) + "|" + folder, "Ann?|Ann_");
+    EXPECT_EQ(binding.writeSetting(1002, "Brennick", "VistrelStorage", 1), StoreOk);
+    uint32_t stored = 0;
+    EXPECT_EQ(StoreLibrary(hotSync.root()).readSetting(1002, "Brennick", "VistrelStorage", &stored, 0), StoreOk);
+    EXPECT_EQ(stored, 1u);
+    const std::string photo = temp.file("store\\Ann_\\a.pdb", photoDatabase("a", smallJpeg()));
+    EXPECT_EQ(binding.installToCard(1001, 502, photo.c_str()), StoreOk);
+    EXPECT_EQ(binding.installToCard(1001, 999, photo.c_str()), StoreUnknownSlot);
+    EXPECT_EQ(binding.installToMemory("Nobody", photo.c_str()), StoreUnknownUser);
+    EXPECT_EQ(hotSync.queue("Ann?").at(0).slotId, 502u);
+    SetEnvironmentVariableA(RootVariable, temp.path("missing").c_str());
+    EXPECT_EQ(binding.userCount(), StoreNoRoot);
+    SetEnvironmentVariableA(RootVariable, nullptr);
+    const std::string copy = temp.path("UserDataCopy.dll");
+    ASSERT_TRUE(CopyFileA((binFolder() + "\\UserData.dll").c_str(), copy.c_str(), FALSE));
+    ASSERT_TRUE(writeText(temp.path("HotSync.ini"), "[HotSync]\r\nRoot=store\r\n"));
+    HotSyncBinding besideIni(copy.c_str(), "NoSuchInstallAide.dll");
+    char text[256];
+    uint16_t size = sizeof text;
+    EXPECT_EQ(besideIni.userCount(), 2);
+    EXPECT_GT(besideIni.rootFolder(text, &size), 0);
+    EXPECT_EQ(std::string(text), hotSync.root());
+    HotSyncBinding none("NoSuchUserData.dll", "NoSuchInstallAide.dll");
+    uint32_t value = 5, ids[2] = {7, 7};
+    uint16_t count = 2;
+    EXPECT_EQ(none.userCount(), -1);
+    EXPECT_LE(none.rootFolder(text, &size), 0);
+    EXPECT_EQ(size + std::strlen(text), 0u);
+    EXPECT_NE(none.readSetting(1, "Brennick", "VistrelWidth", &value, 320), 0);
+    EXPECT_EQ(value, 320u);
+    EXPECT_NE(none.slotIds(1, ids, &count), 0);
+    EXPECT_EQ(ids[0] | ids[1], 0u);
+    EXPECT_NE(none.cardSupport(1, &value), 0);
+    EXPECT_EQ(value, 0u);
+    EXPECT_NE(none.installToMemory("Ann", photo.c_str()) | none.installToCard(1, 2, photo.c_str()), 0);
+}
