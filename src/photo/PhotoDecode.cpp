@@ -225,10 +225,7 @@ void refusePhoto(PhotoView& view, const char* path, const char* reason, bool pri
     view.photoPixels.release();
     view.displayPixels.release();
     if (!printed) fprintf(stderr, "%s: %s\n", path, reason);
-    if (!view.host) return;
-    char text[PhotoView::PhotoPathSize + JMSG_LENGTH_MAX + 32];
-    snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(path), reason);
-    view.host->setStatusText(text);
+    showRefusal(view.host, path, reason);
 }
 
 }  // namespace
@@ -242,6 +239,13 @@ bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size) {
     if (pixels > SIZE_MAX / 4) return false;
     *size = static_cast<size_t>(pixels * 4);
     return true;
+}
+
+void showRefusal(ViewHost* host, const char* path, const char* reason) {
+    if (!host) return;
+    char text[PhotoView::PhotoPathSize + JMSG_LENGTH_MAX + 32];
+    snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(path), reason);
+    host->setStatusText(text);
 }
 
 const char* fileNameOf(const char* path) {

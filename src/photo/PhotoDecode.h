@@ -25,6 +25,10 @@ bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size);
 // The name of the file without its folder, as the user picked it in the list.
 const char* fileNameOf(const char* path);
 
+class ViewHost;
+// The status line's word that the photograph at path cannot be shown, and why.
+void showRefusal(ViewHost* host, const char* path, const char* reason);
+
 // Samples in the one scanline the decoder reads: components x width, made even.
 uint32_t scanlineSamples(int components, uint32_t width);
 

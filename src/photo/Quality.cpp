@@ -41,15 +41,12 @@ void PhotoView::updateQuality() {
         // rather than keep the figures of what was shown before.
         sourceLeft = sourceTop = sourceWidth = sourceHeight = 0;
         outputWidth = outputHeight = 0;
-        char text[PhotoPathSize + 128];
-        const char* name = fileNameOf(photoPath);
+        char reason[128] = "not enough memory for its display copy";
         const int areaWidth = viewWidth < 0 ? 0 : viewWidth, areaHeight = viewHeight < 0 ? 0 : viewHeight;
         if (displayWidth < 1 || displayHeight < 1)
-            snprintf(text, sizeof text, "Can't show %s: %d x %d pixels shrink to nothing in the %d x %d picture area",
-                     name, static_cast<int>(imageWidth), static_cast<int>(imageHeight), areaWidth, areaHeight);
-        else
-            snprintf(text, sizeof text, "Can't show %s: not enough memory for its display copy", name);
-        if (host) host->setStatusText(text);
+            snprintf(reason, sizeof reason, "%d x %d pixels shrink to nothing in the %d x %d picture area",
+                     static_cast<int>(imageWidth), static_cast<int>(imageHeight), areaWidth, areaHeight);
+        showRefusal(host, photoPath, reason);
         return;
     }
 
