@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
-# vistrel.exe run black-box under Wine, as a person would use it: with a HotSync store of
-# one user and one card and a photograph on the desktop, the window shows them, the
-# photograph is sent, F1 shows the guide, a refused photograph is named on the status line,
-# and closing ends the program with code 0 and its help viewer with it.
-#
-#   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
-#
-# WORK_DIR keeps the Wine prefix between runs (making it takes about 20 s).
+# vistrel.exe used under Wine as a person would, over a store of one user and one card: the window shows
+# them, a photograph is sent, a refused one is named on the status line, F1 shows the guide, and closing
+# ends the program (code 0) and its help viewer.   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR WORK_DIR SCREENSHOT_DIR" >&2; exit 2; }
 bin=$1 work=$2 shots=$3 log=$2/log photos=$2/photos store=$2/store user=Tester
@@ -14,12 +9,7 @@ bin=$1 work=$2 shots=$3 log=$2/log photos=$2/photos store=$2/store user=Tester
 source "$(dirname "$0")/wine_session.sh"
 rm -rf "$photos" "$store" "$log"
 mkdir -p "$log" "$shots"
-wine_session "$work" || fail "no display"
-trap 'stop_wine; stop_virtual_display' EXIT
-stop_wine # what a killed run may have left
-prepare_prefix "$photos" || fail "cannot prepare the Wine prefix"
-
-wine_run "$bin/demo_photo.exe" "$(windows_path "$photos/harbour.jpg")" || fail "cannot write the photograph"
+test_session "$work" "$photos"  # the prefix is kept between runs (making it takes about 20 s)
 # The same photograph declaring 64250 x 64250 pixels in its frame header: refused.
 cp "$photos/harbour.jpg" "$photos/bomb.jpg"
 frame=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$photos/bomb.jpg" | head -n 1 | cut -d: -f1)

@@ -1,17 +1,7 @@
-// Drives a running vistrel.exe from another process, the way a person would, and reports
-// what is on the screen. Run under the same Wine prefix as the program:
-//
-//   blackbox_driver wait                 until the window "Vistrel Desktop" is shown
-//   blackbox_driver show                 what the dialog shows, one "what: value" a line
-//   blackbox_driver select NAME [STATUS] type NAME into the file list until that row is
-//                                        selected and the status line begins with STATUS
-//   blackbox_driver send                 press the send button, print the message box's text
-//   blackbox_driver ok                   press OK in that message box
-//   blackbox_driver close                close the dialog as its close button does (WM_CLOSE)
-//   blackbox_driver help TEXT            wait until the help viewer's page (its first 1023
-//                                        characters) shows TEXT; print where, to click it
-//
-// Exit status 0 when done, 1 with a message on stderr otherwise. Every wait is bounded.
+// Drives a running vistrel.exe from another process (same Wine prefix) as a person would, and prints
+// what is on the screen; the commands are in the usage text at the end. Every wait is bounded; exit
+// status 0 when done, 1 with a message on stderr otherwise. "help TEXT" waits until the help viewer's
+// page shows TEXT and prints where it is, to click it.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# VistrelSetup.exe under Wine, in a prefix made anew for each run: a silent install, the
-# program started through its Start-menu shortcut sends a photograph and opens its help,
-# a silent uninstall removes all of ours and keeps the store and the photograph.
-#
-#   installer_test.sh BIN_DIR SETUP WORK_DIR
+# VistrelSetup.exe under Wine, in a prefix made anew: a silent install, the program started through its
+# shortcut sends a photograph and opens its help, a silent uninstall removes all of ours and keeps the
+# store and the photograph.   installer_test.sh BIN_DIR SETUP WORK_DIR
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR SETUP WORK_DIR" >&2; exit 2; }
 bin=$1 setup=$2 work=$3 log=$3/log shots=$3/log
@@ -14,15 +12,12 @@ key() { wine reg query "$@" >"$log/reg.txt" 2>&1; }
 
 rm -rf "$work"
 mkdir -p "$log"
-wine_session "$work" || fail "no display"
-trap 'stop_wine; stop_virtual_display' EXIT
-prepare_prefix "$work/photos" || fail "cannot make the Wine prefix"
+test_session "$work" "$work/photos"
 c=$WINEPREFIX/drive_c
 folder=$c/Program\ Files/Vistrel\ Desktop
 shortcut='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Vistrel Desktop.lnk'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vistrel Desktop'
 help_key='HKLM\Software\Microsoft\Windows\Help'
-wine_run "$bin/demo_photo.exe" "$(windows_path "$work/photos/harbour.jpg")" || fail "no photograph"
 
 timeout 120 wine "$setup" /S || fail "the silent install of $setup ended with $?"
 for f in vistrel.exe Vistrel.hlp UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini Uninstall.exe; do

@@ -1,31 +1,25 @@
 # shellcheck shell=bash disable=SC2154
-# Sourced by the black-box tests and scripts/run: a Wine session of our own whose Desktop
-# is a folder we choose, a virtual display when there is none, and the steps a person takes
-# with the running program, through blackbox_driver.exe. Every wait is bounded. The steps
-# use $bin (the built programs), $log (what the driver and the program said) and $shots.
+# Sourced by the black-box tests and scripts/run: a Wine session of our own whose Desktop is a folder
+# we choose, and a person's steps through blackbox_driver.exe, using $bin, $log and $shots. Waits are bounded.
 
-# fail MESSAGE: ends the script, with what the program wrote, so that a failure explains itself.
-fail() {
+fail() {  # with what the program wrote, so that a failure explains itself
     echo "${0##*/}: FAILED: $*" >&2
     [ ! -s "$log/vistrel.txt" ] || { echo "--- vistrel.exe wrote:" && cat "$log/vistrel.txt"; } >&2
     exit 1
 }
 
-# wine_session WORK: the environment of every Wine process, with the prefix and HOME in
-# WORK, and a display. HOME is ours because a new prefix links Desktop, Documents and the
-# rest to it: the person's real home is never shown, linked or written to.
+# wine_session WORK: prefix and HOME in WORK (a new prefix links its Desktop and the rest to HOME: the
+# person's real home is never shown or written to), and a display.
 started_xvfb_pid=
 wine_session() {
     export WINEPREFIX=$1/wineprefix WINEDEBUG=-all
-    # No offer to download Mono or Gecko (there is no network), no menu entries in HOME,
-    # no crash debugger (a crash ends the program at once).
+    # No offer to download Mono or Gecko, no menu entries in HOME, no crash debugger.
     export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=;winedbg.exe=d"
     # The X server's cookie stays reachable when HOME changes.
     [ -n "${XAUTHORITY:-}" ] || [ ! -f "$HOME/.Xauthority" ] || export XAUTHORITY=$HOME/.Xauthority
     mkdir -p "$1/home" && export HOME=$1/home
     [ -z "${DISPLAY:-}" ] || return 0
-    # -displayfd: the server picks a free display and names it once ready, with no race
-    # against other servers starting at the same moment.
+    # -displayfd: the server picks a free display and names it once ready, with no race.
     local number=$1/xvfb.display
     rm -f "$number"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >"$1/xvfb.txt" 2>&1 &
@@ -42,12 +36,10 @@ stop_virtual_display() {
     started_xvfb_pid=
 }
 
-# stop_wine: ends every process of $WINEPREFIX. The prefix is the session's own, so this
-# reaches nothing else; a left-over server would keep a display that is gone.
+# Every process of the session's own prefix; a left-over server would keep a display that is gone.
 stop_wine() { timeout -k 5 30 wineserver -k >/dev/null 2>&1 || true; }
 
-# prepare_prefix DESKTOP: makes $WINEPREFIX the first time (about 20 s), then links its
-# Desktop to DESKTOP, so that the shell's desktop lists what DESKTOP holds.
+# prepare_prefix DESKTOP: makes $WINEPREFIX the first time (about 20 s), its Desktop a link to DESKTOP.
 prepare_prefix() {
     mkdir -p "$1" "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -60,18 +52,15 @@ prepare_prefix() {
     for profile in "$WINEPREFIX"/drive_c/users/*/; do
         profile=${profile%/}
         [ "${profile##*/}" != Public ] || continue
-        # A real folder would be Wine's own choice for a home without a Desktop, which
-        # this prefix never had.
+        # A real folder would be Wine's own, for a home without a Desktop: never this prefix's.
         [ -L "$profile/Desktop" ] || [ ! -e "$profile/Desktop" ] || { echo "$profile/Desktop is not a link" >&2 && return 1; }
         ln -sfn "$1" "$profile/Desktop"
     done
 }
 
-# wine_run PROGRAM ARGS...: a Windows console program of ours, bounded in time (above the
-# driver's longest wait); its CR LF line ends made LF (pipefail keeps its status).
+# wine_run PROGRAM ARGS...: bounded above the driver's longest wait, CR LF made LF (pipefail keeps the status).
 wine_run() { timeout -k 5 120 wine "$@" | tr -d '\r'; }
 
-# windows_path PATH: the Windows name of a Linux path, through drive Z:.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
 # drive COMMAND ARGS...: blackbox_driver.exe, its output kept in $log/COMMAND.txt.
@@ -84,10 +73,18 @@ expect() {
     for line; do grep -qxF -- "$line" "$file" || fail "expected \"$line\" in: $(cat "$file")"; done
 }
 
+# test_session WORK DESKTOP: a test's session, ended with the script, and harbour.jpg on its desktop.
+test_session() {
+    wine_session "$1" || fail "no display"
+    trap 'stop_wine; stop_virtual_display' EXIT
+    stop_wine  # what a killed run may have left
+    prepare_prefix "$2" || fail "cannot prepare the Wine prefix"
+    wine_run "$bin/demo_photo.exe" "$(windows_path "$2/harbour.jpg")" || fail "cannot write the photograph"
+}
+
 shot() { import -window root "$shots/$1.png" || fail "cannot take the screenshot $1.png"; }
 
-# send_photo PHOTO USER: selects PHOTO in the list, sends it to USER's internal memory,
-# reads the message and presses OK.
+# send_photo PHOTO USER: selected in the list, sent to USER's internal memory, the message read, OK pressed.
 send_photo() {
     drive select "$1" "Selection : "
     drive send
@@ -96,8 +93,7 @@ send_photo() {
     drive ok
 }
 
-# check_help: F1 as a key press to the program's window shows the guide, and a jump on its
-# contents page leads to its topic.
+# F1 pressed in the program's window shows the guide, and a jump on its contents page leads to its topic.
 check_help() {
     xdotool windowfocus "$(xdotool search --limit 1 --name '^Vistrel Desktop$')" sleep 0.5 key F1 || fail "no F1"
     drive help "Vistrel Desktop User's Guide"
@@ -109,7 +105,7 @@ check_help() {
     shot help
 }
 
-# close_program: closes the window; the program, its help viewer and all of the session end.
+# The program, its help viewer and all of the session end when the window is closed.
 close_program() {
     drive close
     timeout 60 wineserver -w || fail "the program or its help viewer still runs 60 s after closing"
