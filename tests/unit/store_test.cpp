@@ -244,11 +244,10 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
 TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     addAnn();
     // The last two users share one folder, as Windows ignores case.
-    const Strings users = {"garbage\n", "10x1\tAnn\tAnn\n", "-5\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tC:\tAnn\n",
-        "1001\tAnn\tAnn\x01\n", std::string("1001\tAnn\tA\0n\n", 13), "1001\tAnn\n", "1001\tAnn\tAnn\textra\n",
-        "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "18446744073709551617\tAnn\tAnn\n", "1001\tAnn\t\n",
-        "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\t..\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
-        "1001\tAnn\tAnn\n1002\tBob\tAnn\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
+    const Strings users = {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n",
+        std::string("1001\tAnn\tA\0n\n", 13), "1001\tAnn\n", "1001\tAnn\tAnn\textra\n", "0\tAnn\tAnn\n",
+        "99999999999\tAnn\tAnn\n", "1001\tAnn\t\n", "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n",
+        "1001\t..\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
     const std::string usersFile = dir.file("users.txt"), good = readText(usersFile);
     for (const std::string& text : users) {
         ASSERT_TRUE(writeText(usersFile, text));
@@ -265,11 +264,10 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
               std::make_tuple(int16_t(2), int32_t(StoreOk), 1001u, int32_t(StoreOk), 7u));
     ASSERT_TRUE(writeText(usersFile, good));
 
-    const Strings settings = {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=abc\n",
-        "[Brennick]\nVistrelWidth=12abc\n", "[Brennick]\nVistrelWidth=\n", "[Brennick]\n=5\n",
-        "[Brennick\nVistrelWidth=1\n", "[]\nVistrelWidth=1\n", "[Brennick]\nVistrelWidth=4294967296\n",
-        "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=99999999999999999999999\n",
-        "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n"};
+    const Strings settings = {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=12abc\n",
+        "[Brennick]\nVistrelWidth=\n", "[Brennick]\n=5\n", "[Brennick\nVistrelWidth=1\n", "[]\nVistrelWidth=1\n",
+        "[Brennick]\nVistrelWidth=4294967296\n", "[Brennick]\nVistrelWidth=-2147483649\n",
+        "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n", std::string("[Brennick]\nVistrel\0Width=5\n", 27)};
     for (const std::string& text : settings) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
         uint32_t value = 0;
@@ -290,8 +288,8 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
         EXPECT_EQ(value, expected) << text;
     }
 
-    const Strings slots = {"junk\n", "501\n", "501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n",
-        "501\t" + std::string(MaxSlotName + 1, 's') + "\n"};
+    const Strings slots = {"501\n", "501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n",
+                           "501\t" + std::string(MaxSlotName + 1, 's') + "\n"};
     for (const std::string& text : slots) {
         ASSERT_TRUE(writeText(userFile("slots.txt"), text));
         uint16_t count = 5, size = 128;
@@ -304,7 +302,7 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
             << text;
     }
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD\n"));
-    const Strings queues = {"junk\n", "memory\n", "memory\t\n", "card\t501\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n",
+    const Strings queues = {"memory\n", "memory\t\n", "card\t501\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n",
                             "memory\t" + std::string(MaxStorePath + 1, 'p') + "\n"};
     for (const std::string& text : queues) {
         ASSERT_TRUE(writeText(userFile("install.txt"), text));
@@ -370,6 +368,7 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     const std::pair<std::string, std::string> folders[] = {
         {"a/b:c*d?", "a_b_c_d_"}, {"..", "User"}, {"Trailing. ", "Trailing"}, {"CON", "_CON"}, {"Taken", "Taken_2"},
         {"ann", "ann"}, {"Ann", "Ann_2"}, {"  spaced  out  ", "spaced  out"}, {"Caf\xE9", "Caf_"},
+        {"CONIN$", "_CONIN$"}, {"conout$.txt", "_conout$.txt"},
         {longName, longName}, {longName.substr(0, 62) + "l", longName.substr(0, 61) + "_2"}};
     for (const auto& [name, folder] : folders) {
         StoreUser user;
@@ -379,7 +378,7 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     }
     std::vector<StoreUser> users;
     ASSERT_EQ(store.loadUsers(users), StoreOk);
-    EXPECT_EQ(users.size(), 12u);
+    EXPECT_EQ(users.size(), 14u);
 }
 
 TEST(DeliveryChecks, OnlyCompleteJpegsAndSoundDatabasesPass) {
@@ -465,6 +464,53 @@ TEST_F(StoreTest, SyncDeliversSoundFilesByteForByteAndEmptiesTheQueue) {
     ASSERT_EQ(library.store().loadQueue(bob, left), StoreOk);
     EXPECT_EQ(std::make_tuple(kept.size(), kept.back().outcome, left.size(), left.front().path),
               std::make_tuple(size_t(1), Delivery::Kept, size_t(1), dir.file("Bob/Photo.pdb")));
+}
+
+// Regression: a process updated the store while another held it, or would have hung.
+TEST_F(StoreTest, WhileAnotherHoldsTheLockOperationsWaitABoundedTimeThenAreBusy) {
+    addAnn();
+    FileLock other;
+    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 0, 0), FileLock::Locked);
+    library.store().setLockWait(30);
+    uint32_t value = 0;
+    std::vector<DeliveryReport> reports;
+    const std::vector<std::function<int32_t()>> operations = {
+        [&] { return library.writeSetting(ann.id, "Brennick", "VistrelWidth", 1); },
+        [&] { return library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320); },
+        [&] { return library.store().addUser("Bob", {}); }, [&] { return syncUser(library.store(), ann, reports); }};
+    for (const auto& operation : operations) EXPECT_EQ(operation(), StoreBusy);
+    other.release();
+    for (const auto& operation : operations) EXPECT_EQ(operation(), StoreOk);
+    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 1, 0), FileLock::Locked);  // a sync runs
+    EXPECT_EQ(syncUser(library.store(), ann, reports), StoreBusy);
+}
+
+// Regression: the queue took any file on the machine, and a sync replaced a handheld file of the same name.
+TEST_F(StoreTest, OnlyFilesOfTheUsersFolderAreQueuedAndNoneOverwritesTheHandheld) {
+    addAnn();
+    ASSERT_EQ(library.store().addUser("Bob", {}), StoreOk);
+    const Bytes first = photoDatabase("A", smallJpeg(8, 8)), second = photoDatabase("B", smallJpeg());
+    const std::pair<std::string, int32_t> cases[] = {
+        {dir.file("Beach.pdb"), StoreNotInUserFolder}, {dir.file("Bob/Beach.pdb"), StoreNotInUserFolder},
+        {userFile("V/../../Beach.pdb"), StoreNotInUserFolder},
+        {userFile("Handheld/Memory/Beach.pdb"), StoreNotInUserFolder},
+        {userFile("V/Beach.pdb"), StoreOk}, {userFile("Other/Beach.pdb"), StoreOk}, {userFile("W/Beach.pdb"), StoreOk}};
+    for (const auto& [path, queued] : cases) {
+        ASSERT_TRUE(makeFolders(path.substr(0, path.find_last_of("/\\"))));
+        ASSERT_TRUE(writeFile(path, path.find("Other") == std::string::npos ? first : second));
+        EXPECT_EQ(library.installToMemory("Ann", path.c_str()), queued) << path;
+    }
+    const std::string queued = readText(userFile("install.txt"));
+    ASSERT_TRUE(writeText(userFile("install.txt"), "memory\t" + dir.file("Beach.pdb") + "\n" + queued));
+    std::vector<DeliveryReport> reports;
+    ASSERT_EQ(syncUser(library.store(), ann, reports), StoreOk);
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_NE(reports[0].reason.find("not inside the user's folder"), std::string::npos);  // queued by hand
+    const std::string memory = library.store().memoryFolderPath(ann);
+    const char* landed[] = {"Beach.pdb", "Beach(2).pdb", "Beach.pdb"};  // the same bytes again: no copy
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(reports[i + 1].destination, joinPath(memory, landed[i]));
+    EXPECT_EQ(std::make_pair(readFile(joinPath(memory, "Beach.pdb")), readFile(joinPath(memory, "Beach(2).pdb"))),
+              std::make_pair(first, second));
 }
 
 // The hotsync tool run in process, "--root <folder>" in front unless noRoot: its status and printing.
