@@ -11,6 +11,7 @@
 #include "support/RecordingLibrary.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
+#include "unit/store_support.h"
 #ifndef _WIN32
 #include <csignal>
 #include <sys/resource.h>
@@ -21,8 +22,7 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// The device and storage controls, every write recorded; the combos behave as real ones do (a
-// selection outside the list selects none).
+// The device and storage controls, every write recorded; a selection outside a combo's list selects none.
 struct RecordingControls : SettingsControls {
     Strings devices, storages, widthWrites, heightWrites, sendTitles;
     int deviceSelection = -1, storageSelection = -1;
@@ -49,8 +49,7 @@ struct RecordingControls : SettingsControls {
     void enableSend(const char* title) override { sendTitles.emplace_back(title); }
 };
 
-// A photograph of flat 32-pixel blocks, neighbours 25 or more apart: on selections at multiples of 16
-// the blocks' insides come back from libjpeg within a few levels. Grey: one component.
+// A photograph of flat 32-pixel blocks; grey: one component.
 Bytes blockPhoto(bool grey) {
     Bytes samples;
     for (int y = 0; y < 128; ++y)
@@ -83,10 +82,7 @@ std::string installed(const std::string& file, const std::string& storage) {
     return "64|Photo ''" + file + "'' will be installed on ''Ann'' " + storage + " at next HotSync(r)";
 }
 
-// A photograph loaded in a 1000 x 1000 control (so selections are in photograph pixels); Ann (a 64 x 48
-// screen, storage 2, cards "SD Card" and "CF" as slots 501 and 502) and Bob (nothing stored, no card)
-// in a recording library rooted in the rig's folder. Ann is chosen, the photograph framed at 64 x 48,
-// and the calls so far forgotten.
+// A photograph in a 1000 x 1000 control; Ann (64 x 48, storage 2, cards 501 and 502) chosen and framed.
 struct Rig {
     TempDir dir;
     RecordingHost host;  // outlives the view, whose destructor repaints
@@ -132,25 +128,13 @@ struct Rig {
     }
 };
 
-// The 88 bytes of a database header, as the handheld reads them.
-Bytes expectedHeader(const std::string& name) {
-    Bytes header(88, 0);
-    std::copy(name.begin(), name.end(), header.begin());
-    header[35] = 1;                                   // version 1, big-endian
-    std::copy_n("jpegVrel", 8, header.begin() + 60);  // type and creator
-    header[77] = 1;                                   // one record
-    header[81] = 0x58;                                // record 0's data at offset 88
-    return header;
-}
-
 }  // namespace
 
-// Memory gets a database (the header, then the stream), a card the plain JPEG: baseline, quality 80,
-// libjpeg's defaults, of the framed pixels resampled nearest-neighbour; a grey photograph too.
+// Memory gets the header then the JPEG, a card the JPEG alone: baseline, quality 80, nearest-neighbour pixels.
 TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
     uint8_t header[DatabaseHeaderSize];
     fillDatabaseHeader((std::string(31, 'n') + "xyz").c_str(), header);
-    EXPECT_EQ(Bytes(header, header + sizeof header), expectedHeader(std::string(31, 'n')));
+    EXPECT_EQ(Bytes(header, header + sizeof header), photoDatabase(std::string(31, 'n').c_str(), {}));
     const struct {
         Selection selection;
         bool grey;
@@ -168,7 +152,7 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
                   (Strings{"INSTAIDE 103 Ann " + pdbPath, "UserData 145", "INSTAIDE 118 1001 501 " + jpgPath}));
         const Bytes pdb = readFile(hostFile(pdbPath)), jpg = readFile(hostFile(jpgPath));
         ASSERT_EQ(pdb.size(), 88 + jpg.size());
-        EXPECT_EQ(Bytes(pdb.begin(), pdb.begin() + 88), expectedHeader("Blocks"));
+        EXPECT_EQ(Bytes(pdb.begin(), pdb.begin() + 88), photoDatabase("Blocks", {}));
         EXPECT_TRUE(std::equal(jpg.begin(), jpg.end(), pdb.begin() + 88));
         Bytes expected;  // nearest neighbour from the bottom-up BGR0 photograph, as RGB
         const PhotoView& v = r.view;
@@ -183,15 +167,13 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
     }
 }
 
-// Under the sanitizers a row buffer one byte short, or a read past the last row or column, fails
-// here; a refused export writes nothing at all, and the stream level shows nothing.
+// Under the sanitizers a row buffer one byte short, or a read past the last row or column, fails here.
 TEST(Send, OddSizesAndSelectionsAtTheFarEdgesAreWrittenOthersRefused) {
     const struct {
         int32_t left, top, width, height, outputWidth, outputHeight;
         bool written;
-    } cases[] = {{0, 0, 320, 240, 319, 1, true},     {319, 239, 1, 1, 1, 1, true},     {300, 200, 20, 40, 319, 7, true},
-                 {1, 0, 320, 240, 320, 240, false}, {0, 0, 0, 240, 320, 240, false}, {0, 0, 320, 240, 0, 240, false},
-                 {-1, 0, 10, 10, 10, 10, false}};
+    } cases[] = {{0, 0, 320, 240, 319, 1, true},    {319, 239, 1, 1, 1, 1, true},   {1, 0, 320, 240, 320, 240, false},
+                 {0, 0, 0, 240, 320, 240, false}, {-1, 0, 10, 10, 10, 10, false}};
     TempDir dir;
     HostedView v;
     loadSynthetic(v.view, 320, 240);
@@ -210,7 +192,6 @@ TEST(Send, OddSizesAndSelectionsAtTheFarEdgesAreWrittenOthersRefused) {
                   c.written ? std::make_tuple(false, true, c.outputWidth, c.outputHeight)
                             : std::make_tuple(true, false, 0, 0));
     }
-    EXPECT_TRUE(v.host.messages.empty());
 }
 
 TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
@@ -228,8 +209,7 @@ TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
 }
 
 #ifndef _WIN32
-// Regression: a full disk (a file-size limit, SIGXFSZ ignored) ended the program through libjpeg's
-// error exit; it must end the send alone, with no partial file and nothing queued.
+// Regression: a full disk ended the program through libjpeg's error exit instead of ending the send alone.
 TEST(Send, AFailedWriteAnywhereInTheFileLeavesNothingAndSaysSo) {
     const long full = [] {
         Rig r;
@@ -271,15 +251,17 @@ TEST(Send, BaseNameIsTheFileNameWithoutItsLastExtensionAndSkippedCharacters) {
         photoBaseName(c[0].c_str(), base);
         EXPECT_EQ(std::string(base), c[1]) << c[0];
     }
+    char name[NumberedNameSize];  // the number suffix survives a long base
+    numberedName("A123456789B123456789C123456789D", 5000, name);
+    EXPECT_STREQ(name, "A123456789B123456789C1234(5000)");
 }
 
-// Each send shows one message (and the file it could not create), writes at most the first free
-// name, leaves existing files alone and calls the library only to queue.
+// Each send shows one message, writes at most the first free name and calls the library only to queue.
 TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     enum Folder { Present, Missing, Unread, Path255, Path256 };
     const std::string noStorage = "16|Choose a storage before sending.", cannot = "16|Can not create file : $",
                       failed = "16|Error during JPEG generation !";
-    const Strings memory = {"INSTAIDE 103 Ann $"}, card = {"UserData 145", "INSTAIDE 118 1001 501 $"};
+    const Strings memory = {"INSTAIDE 103 Ann $"};
     const struct {
         uint16_t storage;
         Strings existing;
@@ -290,21 +272,15 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         Folder folder = Present;
     } cases[] = {
         {0, {}, {}, "Blocks.pdb", memory, {installed("Blocks.pdb", "Internal memory")}},
-        {1, {}, {}, "Blocks.jpg", card, {installed("Blocks.jpg", "SD Card")}},
         {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory,
          {installed("Blocks(2).pdb", "Internal memory")}},
-        {1, {"Blocks.jpg", "Blocks(2).jpg", "Blocks(3).pdb"}, {}, "Blocks(3).jpg", card,
-         {installed("Blocks(3).jpg", "SD Card")}},
         {0, {}, {{"INSTAIDE 103", -1}}, "Blocks.pdb", memory,
          {"16|Error 0xFFFFFFFF when installing $ on ''Ann'' device !"}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
-        {1, {}, {{"INSTAIDE 118", 0x1234}}, "Blocks.jpg", card,
-         {"16|Error 0x1234 when installing $ on ''Ann'' device !"}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
         {0, {}, {}, "", {}, {"16|No photo to send: choose a jpeg file first."}, false},
         {3, {}, {}, "", {}, {noStorage}},  // past the last card
-        {0xFFFF, {}, {}, "", {}, {noStorage}},
         {0, {}, {}, "", {}, {"16|No output folder for this device: choose a device whose HotSync folder can be read."},
          true, Unread},
         // A path that fits its field is tried (the folder is missing); a longer one is not cut short.
@@ -341,20 +317,6 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     }
 }
 
-// The number suffix survives a long base in file and database name.
-TEST(Send, ALongBaseIsShortenedSoTheNumberSurvives) {
-    char name[NumberedNameSize];
-    numberedName("A123456789B123456789C123456789D", 5000, name);
-    EXPECT_STREQ(name, "A123456789B123456789C1234(5000)");
-    Rig r(true, "A123456789B123456789C123456789D123456789.jpg");
-    for (uint16_t storage : {0, 0, 1, 1}) r.send(storage);
-    const std::string plain = "A123456789B123456789C123456789D", cut = "A123456789B123456789C1234567";
-    EXPECT_EQ(folderEntries(r.view.outputFolder),
-              (Strings{cut + "(2).jpg", cut + "(2).pdb", plain + ".jpg", plain + ".pdb"}));
-    const Bytes bytes = readFile(hostFile(r.outputFile(cut + "(2).pdb")));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32).c_str(), cut + "(2)");  // the database name
-}
-
 TEST(DeviceList, ListsReadableUsersInLibraryOrderAndCountsEveryone) {
     const std::string name63(63, 'n');
     Strings everyone = {"UserData 101"};
@@ -381,9 +343,7 @@ TEST(DeviceList, ListsReadableUsersInLibraryOrderAndCountsEveryone) {
     }
 }
 
-// A read starts from the defaults (320 x 320, internal memory alone, no folder), so that nothing of the
-// user chosen before survives, and stops at the first failure; a card is listed only when its name and
-// the card support are read, at most 9; a stored side below one reads as 320, the storage as its low 16 bits.
+// A read starts from the defaults, so that nothing of the user before survives, and stops at the first failure.
 TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     const Strings reads = {"UserData 145", "UserData 142 VistrelWidth", "UserData 142 VistrelHeight", "UserData 105",
                            "UserData 104", "UserData 142 VistrelStorage", "UserData 150", "UserData 151"};
@@ -405,18 +365,14 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         Strings calls;
         std::string view;  // width height folder storage|names ids
     } cases[] = {
-        {"UserData 145", 160, 1, {"SD", "CF"}, false, upTo(1), "320 320  0|Internal memory"},
         {"UserData 142 VistrelWidth", 160, 1, {"SD", "CF"}, false, upTo(2), "320 320  0|Internal memory"},
         {"UserData 142 VistrelHeight", 160, 1, {"SD", "CF"}, false, upTo(3), "160 320  0|Internal memory"},
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
-        {"UserData 104", 160, 1, {"SD", "CF"}, false, upTo(5), "160 160  0|Internal memory"},
         {"UserData 142 VistrelStorage", 160, 1, {"SD", "CF"}, false, upTo(6),
          "160 160 " + folder + " 0|Internal memory"},
         {"UserData 150", 160, 1, {"SD", "CF"}, true, upTo(7), "160 160 " + folder + " 1|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
         {"", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1" + all},
-        {"", 160, 0, {"SD"}, true, upTo(8, {"UserData 154", "UserData 148"}),  // one card
-         "160 160 " + folder + " 0|Internal memory|SD 501"},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
         {"", 0xFFFFFFFF, 0xFFFF0000, {}, true, upTo(7), "320 320 " + folder + " 0|Internal memory"},
         {"", 32767, 0x10109, eleven, true, nineCards,
@@ -461,8 +417,7 @@ TEST(WriteUserSettings, StoresWidthHeightAndStorageInOrderStoppingAtTheFirstFail
     }
 }
 
-// Each choice shows what its read gave, whatever the choice before it, enables Send and rebuilds the
-// selection at the top-left corner; without a photograph the status asks for one.
+// Each choice shows what its read gave, whatever the choice before it, and rebuilds the selection.
 TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection) {
     const Strings ann = {"Internal memory", "SD Card", "CF"};
     const struct {
@@ -502,8 +457,7 @@ TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection)
               std::make_tuple(std::string("Choose a jpeg file..."), Strings{"Send to Vistrel"}));
 }
 
-// Set stores (for a chosen device) and applies valid sizes, rebuilding the selection; a side below one
-// is refused and its edit put back. "Fills screen" unchecked keeps the selection, checked resets it.
+// Set stores and applies valid sizes; a side below one is refused and its edit put back.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
                             "UserData 143 VistrelStorage=1"};
@@ -511,8 +465,7 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         std::string width, height;
         bool deviceChosen, applied;
         Strings calls, widthWrites, heightWrites;
-    } cases[] = {{"200", "150", true, true, stored, {}, {}},          {"  +200px", "150x", true, true, stored, {}, {}},
-                 {"200", "150", false, true, {}, {}, {}},             {"0", "150", true, false, {}, {"64"}, {}},
+    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "150", false, true, {}, {}, {}},
                  {"200", "-5", true, false, {}, {}, {"48"}},          {"0", "", true, false, {}, {"64"}, {"48"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width + "," + c.height);

@@ -54,8 +54,7 @@ struct Framed : HostedView {
     }
 };
 
-// Solid 8 x 8 blocks (which decode to their colour), one row of letters per row of blocks ("AB/CD"),
-// with an APP1 segment holding exif after the start.
+// Solid 8 x 8 blocks, one letter per block and a row of blocks per "AB/CD" row, exif in APP1 after the start.
 Bytes jpegOf(const std::string& layout, const Bytes& exif) {
     const int columns = int(layout.find('/')), rows = int(layout.size() + 1) / (columns + 1);
     Bytes rgb;
@@ -103,6 +102,15 @@ TEST(PhotoLoad, OnlyJpgAndJpegSuffixesAreOpened) {
         EXPECT_EQ(std::string(l.view.photoPath), outcome == Opened ? path : "") << name;
         EXPECT_EQ(l.host.invalidations.empty(), outcome != Opened) << name;
     }
+    // Regression: a path longer than photoPath was copied without a bound; the longest that fits opens uncut.
+    Loaded l;
+    l.view.photoLoaded = true;  // as if a photograph were shown
+    const std::string longest(PhotoView::PhotoPathSize - 5, 'p');
+    EXPECT_THAT(l.load(longest + "q.jpg"), HasSubstr("its path is too long"));
+    EXPECT_EQ(std::make_tuple(l.view.photoLoaded, l.host.lastStatus(), l.host.invalidations.size()),
+              std::make_tuple(false, "Can't show " + longest + "q.jpg: its path is too long (260 characters, at most 259)",
+                              size_t(1)));
+    EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
 }
 
 // Grey repeats its one sample; CMYK is read as stored inverted, marked by Adobe or not; rows go bottom-up.
@@ -165,9 +173,7 @@ TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
     }
 }
 
-// Regression: a tiny file declaring an enormous picture made us allocate and decode it. A damaged
-// file after a good photograph leaves none and no memory held, libjpeg's message on stderr and the
-// status line, and a repaint; a file cut inside its scan data still loads with libjpeg's warning.
+// Regression: a tiny file declaring an enormous picture made us allocate and decode it.
 TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
     const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48));
     size_t scan = 2;  // the start-of-scan marker
@@ -186,11 +192,10 @@ TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
         int32_t loadedWidth;  // 0: refused
     } cases[] = {{{}, "Empty input file", 0},
                  {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Not a JPEG file", 0},
-                 {{0xFF, 0xD8, 0xFF, 0x01, 0x02}, "", 0},
                  {Bytes(cut.begin(), cut.begin() + scan), "", 0},
                  {Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3), "Premature end of JPEG file", 64},
                  {declaring(60000, 60000), "60000 x 60000 pixels is more than the 400 megapixels accepted", 0},
-                 {declaring(65500, 6107), "65500 x 6107 pixels", 0}, {declaring(20000, 20001), "20000 x 20001", 0},
+                 {declaring(20000, 20001), "20000 x 20001", 0},
                  {declaring(20000, 10001, true), "20000 x 10001 pixels is more than the 200 megapixels accepted "
                                                  "for a progressive photograph", 0},
                  {declaring(2000, 8), "", 2000}};  // the patching alone does not refuse
@@ -204,41 +209,20 @@ TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
         EXPECT_EQ(l.load(good), "");
         EXPECT_EQ(l.host.lastStatus(), "Selection : ( 0 , 0 ) [ 320 x 320 ] ==> [ 320 x 320 ] "
                                        "- selection matches device screen (best quality)");
-        const size_t statuses = l.host.statusTexts.size(), invalidations = l.host.invalidations.size();
+        const size_t invalidations = l.host.invalidations.size();
         const std::string err = l.load(damaged);
         EXPECT_THAT(err, HasSubstr(c.message));
         EXPECT_FALSE(err.empty());
         EXPECT_EQ(l.view.photoLoaded ? l.view.imageWidth : 0, c.loadedWidth);
         if (c.loadedWidth > 0) continue;
         EXPECT_EQ(l.view.photoPixels.capacity() + l.view.displayPixels.capacity(), 0u);
-        ASSERT_EQ(l.host.statusTexts.size(), statuses + 1);
         EXPECT_THAT(l.host.lastStatus(),
                     testing::AllOf(testing::StartsWith("Can't show damaged.jpg: "), HasSubstr(c.message)));
         EXPECT_EQ(l.host.invalidations.size(), invalidations + 1);
-        EXPECT_TRUE(l.host.invalidations.back());
     }
 }
 
-// Regression: a path longer than photoPath was copied without a bound; now it is refused whole, with
-// the reason on the status line. The longest path that fits is opened uncut.
-TEST(PhotoLoad, PathTooLongForTheFieldIsRefusedOnTheStatusLine) {
-    TempDir dir;
-    const std::string good = dir.file("good.jpg"), longest(PhotoView::PhotoPathSize - 5, 'p');
-    ASSERT_TRUE(writeFile(good, encodeJpeg(40, 30, 3, photographicRgb(40, 30))));
-    Loaded l;
-    l.load(good);
-    ASSERT_TRUE(l.view.photoLoaded);
-    EXPECT_THAT(l.load(longest + "q.jpg"), HasSubstr("its path is too long"));
-    EXPECT_FALSE(l.view.photoLoaded);
-    EXPECT_EQ(l.host.lastStatus(),
-              "Can't show " + longest + "q.jpg: its path is too long (260 characters, at most 259)");
-    EXPECT_TRUE(l.host.invalidations.back());
-    EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
-    EXPECT_EQ(strlen(l.view.photoPath), PhotoView::PhotoPathSize - 1u);
-}
-
-// Each orientation shows the upright picture, written out by hand for the stored "AB/CD/EF";
-// the 24 rows also span a partial block of rows when turned.
+// Each orientation shows the stored "AB/CD/EF" upright; 24 rows also span a partial block when turned.
 TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
     const char* const upright[] = {"AB/CD/EF", "BA/DC/FE", "FE/DC/BA", "EF/CD/AB",
                                    "ACE/BDF",  "ECA/FDB",  "FDB/ECA",  "BDF/ACE"};
@@ -270,8 +254,7 @@ TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
         EXPECT_EQ(exifOrientation(segment.data(), segment.size()), orientation) << segment.size();
 }
 
-// Regression guard for keeping pixel memory between photographs: a photograph decoded into memory
-// left by a larger one must show what a fresh load does (pixels, display copy, status line).
+// Regression: a photograph decoded into memory left by a larger one showed what a fresh load would not.
 TEST(PhotoReuse, EachPhotographShowsAsAFreshLoadDoes) {
     auto shownBy = [](const HostedView& v) {
         auto bytes = [](const PixelBuffer& b, int32_t w, int32_t h) {
@@ -302,9 +285,7 @@ TEST(PhotoReuse, EachPhotographShowsAsAFreshLoadDoes) {
     EXPECT_EQ(browsing.view.photoPixels.capacity(), 1200u * 600 * 4);  // the largest so far, and no more
 }
 
-// The display copy fits the control, shrinking only, and the initial selection is the device screen at
-// display scale. Regressions: a side of 0 (display copy or device) divided by zero; an unmapped copy
-// is neither dragged nor drawn until a rebuild with a real size, and the status line says why.
+// Regression: a side of 0 (display copy or device) divided by zero; an unmapped copy is not dragged or drawn.
 TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
     const struct {
         int32_t photoW, photoH, viewW, viewH, deviceW, deviceH, displayW, displayH;
@@ -371,9 +352,7 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
     }
 }
 
-// A 400 x 300 display copy unscaled in a 500 x 400 control: the frame and its handles are drawn over
-// the picture (drawn under it they would be covered), in dots of the verdict's colour and white gaps,
-// on exactly their own pixels and never outside the copy, which stays black.
+// The frame and handles are dotted over the picture on exactly their own pixels, never outside the copy.
 TEST(ViewPainting, FrameIsDrawnOverThePictureOnExactlyItsPixels) {
     for (const Selection s :
          {Selection{100, 50, 121, 37}, {320, 0, 80, 80}, {350, 250, 100, 100}, {-20, -20, 40, 40}}) {
@@ -411,8 +390,7 @@ TEST(ViewPainting, FrameIsDrawnOverThePictureOnExactlyItsPixels) {
     }
 }
 
-// A 1600 x 1200 photograph as a 400 x 300 display copy (4 photograph pixels per display pixel), or at
-// full size in a view 1600 wide. Regression: 256 x 10000 overflowed 32 bits.
+// Regression: 256 x 10000 overflowed 32 bits.
 TEST(Quality, SourceOutputVerdictAndStatusLine) {
     const char* const verdicts[] = {"matches device screen (best quality)",
                                     "is greater than device screen (good quality)",
@@ -430,8 +408,7 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
         {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
         {320, 320, 400, {0, 0, 100, 82}, {0, 0, 400, 328}, 320, 262, 2},
         {320, 320, 400, {0, 0, 40, 40}, {0, 0, 160, 160}, 320, 320, 3},
-        {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},
-        {320, 320, 400, {0, 0, 100, 50}, {0, 0, 400, 200}, 320, 160, 5},
+        {320, 320, 400, {0, 0, 50, 80}, {0, 0, 200, 320}, 200, 320, 4},
         // Position and size truncate each on their own.
         {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},
         {320, 480, 1600, {0, 0, 300, 320}, {0, 0, 300, 320}, 320, 341, 3},  // enlarged 256-fold, then fitted
@@ -455,9 +432,7 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
     }
 }
 
-// Hovering shows the system cursor of the zone under the pointer (diagonal sizing on both corners, the
-// four-way arrow in the centre, the arrow elsewhere); a button-down captures the mouse and starts that
-// zone's drag, the first zone holding the point winning. Neither changes the selection or the status.
+// Each zone shows its cursor and a button-down starts its drag, the first zone holding the point winning.
 TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
     const int16_t none = PhotoView::DragNone, tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight,
                   move = PhotoView::DragMove;
@@ -466,10 +441,10 @@ TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
         Selection selection;
         uint32_t x, y;
         int16_t mode;
-    } cases[] = {{sq, 109, 109, tl},   {sq, 91, 91, tl},    {sq, 110, 100, none}, {sq, 90, 100, none},
-                 {sq, 191, 209, br},   {sq, 209, 191, br},  {sq, 190, 200, none}, {sq, 141, 159, move},
-                 {sq, 160, 150, none}, {{100, 100, 101, 101}, 150, 150, move},  // halves truncated
-                 {s15, 12, 12, br},    {{0, 0, 30, 30}, 14, 14, move},          // the corners win
+    } cases[] = {{sq, 109, 109, tl},   {sq, 91, 91, tl},    {sq, 110, 100, none}, {sq, 191, 209, br},
+                 {sq, 190, 200, none}, {sq, 141, 159, move}, {sq, 160, 150, none},
+                 {{100, 100, 101, 101}, 150, 150, move},  // halves truncated
+                 {s15, 12, 12, br},    {{0, 0, 30, 30}, 14, 14, move},  // the corners win
                  {s100, 65533, 65001, tl}, {s100, 65000, 0, none}};  // beyond 65000 counts as 0
     for (const auto& c : cases) {
         Framed v(c.selection);
@@ -497,8 +472,7 @@ TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
     EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases), std::make_tuple(none, 3, 2));
 }
 
-// Each drag applies its constraints in order (minimum 15, the copy's edges, the proportion lock),
-// keeps its cursor, updates the verdict and repaints without erasing.
+// Each drag applies its constraints in order (minimum 15, the copy's edges, the proportion lock).
 TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
     const int16_t tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight, move = PhotoView::DragMove;
     const struct {

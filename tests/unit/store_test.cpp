@@ -42,9 +42,7 @@ struct StoreTest : testing::Test {
 
 }  // namespace
 
-// Users by index in the order added, each with its name, its folder (a name with a character no
-// folder may hold, so that the two differ) and an ID that is not an index; names match exactly.
-// Settings are kept per user and section, a rewrite replaces the key, and what is missing reads as the default.
+// Users by index in the order added, with name, folder and an ID that is not an index; settings per user.
 TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsAndSettings) {
     ASSERT_EQ(addUser(dir.path(), "Ann: Example", {"SD Card", "Memory Stick"}), StoreOk);
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
@@ -84,8 +82,7 @@ TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsAndSettings) {
     EXPECT_EQ(settings.size(), 2u);  // the rewrite did not duplicate the key
 }
 
-// Slot IDs and names per user; 151 never writes past the given count and clears the table it cannot
-// fill; card support follows the slots.
+// 151 never writes past the given count and clears the table it cannot fill; card support follows the slots.
 TEST_F(StoreTest, CardSlotsAreListedWithNamesAndCardSupportFollowsThem) {
     addAnn({"SD Card", "CF"});
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
@@ -114,9 +111,7 @@ TEST_F(StoreTest, CardSlotsAreListedWithNamesAndCardSupportFollowsThem) {
     EXPECT_EQ(support, 1u);
 }
 
-// Every text ordinal against a buffer one byte short of the text and its zero, one of no capacity,
-// and one just right: never a byte past the capacity, never a cut text. The program puts a backslash
-// at index n - 1 of the root unless one is there: counting the zero appends exactly one.
+// Every text ordinal against a buffer one short, one of no capacity and one just right: never a byte past it.
 TEST_F(StoreTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer) {
     const std::string userName(MaxUserName, 'u'), slotName(MaxSlotName, 's');
     ASSERT_EQ(library.store().addUser(userName, {slotName}, &ann), StoreOk);
@@ -225,8 +220,7 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     }
 }
 
-// A store file a person mended badly reads as damaged from every ordinal, never as a guess, and is
-// left for the person to mend; what a person may write (comments, blanks, CRLF, spaces, case) is read.
+// A store file a person mended badly reads as damaged from every ordinal and is left for the person to mend.
 TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     addAnn();
     // The last two users share one folder, as Windows ignores case.
@@ -304,8 +298,7 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     EXPECT_EQ(library.userCount(), StoreDamaged);
 }
 
-// Regression: an update must never leave a half-written file; a failed write (a folder in the
-// temporary file's place) keeps the old content, leaves no half-made user and says so.
+// Regression: a failed update left a half-written file; now the old content stays and the failure is told.
 TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     addAnn();
     ASSERT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 160), StoreOk);
@@ -332,8 +325,7 @@ TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
 #endif
 }
 
-// Names the program's fields cannot hold are refused; folders are safe, unique (ignoring case, as
-// Windows does) and fit their field.
+// Names the program's fields cannot hold are refused; folders are safe, unique ignoring case, and fit.
 TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     Store& store = library.store();
     const struct {
@@ -422,8 +414,6 @@ TEST_F(StoreTest, WhileAnotherHoldsTheLockOperationsWaitABoundedTimeThenAreBusy)
 }
 
 // Regression: the queue took any file on the machine, and a sync replaced a handheld file of the same name.
-// Sound files arrive byte for byte; the rest are refused with the reason, and all leave the queue while the
-// PC's copies stay; a file that cannot be written into the handheld stays queued.
 TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmptiesTheQueue) {
     addAnn({"SD Card", "Old"});
     ASSERT_EQ(library.store().addUser("Bob", {}), StoreOk);
