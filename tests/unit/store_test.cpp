@@ -170,6 +170,8 @@ TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues)
                   noSlot[] = {library.slotName(ann.id, 12345, text, &(size = 9)),
                               library.installToCard(ann.id, 12345, photo.c_str())};
     for (int32_t result : unknown) EXPECT_EQ(result, StoreUnknownUser);
+    for (const std::string& path : {dir.file("missing.pdb"), dir.path()})  // a folder is no file either
+        EXPECT_EQ(library.installToMemory("Ann", path.c_str()), StoreFileMissing);
     for (int32_t result : noSlot) EXPECT_EQ(result, StoreUnknownSlot);
     for (int32_t result : {library.userIdAt(0, nullptr), library.userName(ann.id, text, nullptr),
                            library.rootFolder(nullptr, nullptr), library.readSetting(ann.id, nullptr, "k", &value, 1),
@@ -177,104 +179,71 @@ TEST_F(StoreTest, UnknownUsersSlotsAndNullPointersGiveErrorsAndClearedOutValues)
                            library.writeSetting(ann.id, "Brennick", nullptr, 1),
                            library.writeSetting(ann.id, "Brennick", "a=b", 1),
                            library.writeSetting(ann.id, "Bren]nick", "k", 1), library.userIdFromName(nullptr, &value),
-                           library.installToMemory("Ann", nullptr), library.slotIds(ann.id, nullptr, &(count = 1))})
+                           library.installToMemory("Ann", nullptr), library.installToMemory("Ann", ""),
+                           library.installToMemory("Ann", std::string(MaxStorePath + 1, 'p').c_str()),
+                           library.slotIds(ann.id, nullptr, &(count = 1))})
         EXPECT_EQ(result, StoreBadArgument);
-}
-
-TEST_F(StoreTest, InstallRequestsAreQueuedInOrderAndNeedAnExistingFile) {
-    addAnn();
-    ASSERT_TRUE(writeText(dir.file("Ann/a.pdb"), "a") && writeText(dir.file("Ann/b.jpg"), "b"));
-    EXPECT_EQ(library.installToMemory("Ann", dir.file("Ann/a.pdb").c_str()), StoreOk);
-    EXPECT_EQ(library.installToCard(ann.id, FirstSlotId, dir.file("Ann/b.jpg").c_str()), StoreOk);
-    EXPECT_EQ(library.installToMemory("Ann", dir.file("missing.pdb").c_str()), StoreFileMissing);
-    EXPECT_EQ(library.installToMemory("Ann", dir.path().c_str()), StoreFileMissing);  // a folder
-    EXPECT_EQ(library.installToMemory("Ann", std::string(MaxStorePath + 1, 'p').c_str()), StoreBadArgument);
-    EXPECT_EQ(library.installToMemory("Ann", ""), StoreBadArgument);
-    const std::vector<InstallRequest> requests = queue();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(
-        std::make_tuple(requests[0].toCard, requests[0].path, requests[1].toCard, requests[1].slotId, requests[1].path),
-        std::make_tuple(false, dir.file("Ann/a.pdb"), true, uint32_t(FirstSlotId), dir.file("Ann/b.jpg")));
     StoreLibrary none("/no/such/vistrel/root");
-    char folder[256];
-    uint16_t size = sizeof folder;
-    uint32_t id = 0;
-    EXPECT_EQ(std::make_tuple(none.userCount(), none.rootFolder(folder, &size), none.userIdFromName("Ann", &id),
+    EXPECT_EQ(std::make_tuple(none.userCount(), none.rootFolder(text, &(size = 9)), none.userIdFromName("Ann", &value),
                               addUser("", "Ann")),
               std::make_tuple(int16_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot), int32_t(StoreNoRoot)));
 }
 
-// A store file a person mended badly reads as damaged from every ordinal and is left for the person to mend.
+// A store file a person mended badly reads as damaged and is left for the person to mend.
 TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     addAnn();
-    // The last two users share one folder, as Windows ignores case.
-    const Strings users = {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n",
-        "1001\tAnn\n", "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
-        "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"};
-    const std::string usersFile = dir.file("users.txt"), good = readText(usersFile);
-    for (const std::string& text : users) {
-        ASSERT_TRUE(writeText(usersFile, text));
-        uint32_t id = 0;
-        EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdAt(0, &id), library.userIdFromName("Ann", &id),
-                                  queuePhoto(), addUser(dir.path(), "Carl"), readText(usersFile)),
-                  std::make_tuple(int16_t(StoreDamaged), int32_t(StoreDamaged), int32_t(StoreDamaged),
-                                  int32_t(StoreDamaged), int32_t(StoreDamaged), text));
+    uint32_t value = 0;
+    uint16_t count = 0;
+    std::vector<InstallRequest> requests;
+    const struct {
+        const char* file;
+        std::function<int32_t()> read, write;
+        Strings texts;
+    } files[] = {
+        {"users.txt", [&] { return library.userIdFromName("Ann", &value); }, [&] { return addUser(dir.path(), "C"); },
+         // The last two users share one folder, as Windows ignores case.
+         {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n", "1001\tAnn\n",
+          "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
+          "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"}},
+        {"Ann/settings.ini", [&] { return library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320); },
+         [&] { return library.writeSetting(ann.id, "Brennick", "VistrelHeight", 200); },
+         {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=12abc\n",
+          "[Brennick\nVistrelWidth=1\n", "[Brennick]\nVistrelWidth=4294967296\n",
+          "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n",
+          std::string("[Brennick]\nVistrel\0Width=5\n", 27)}},
+        {"Ann/slots.txt", [&] { return library.slotCount(ann.id, &count); },
+         [&] { return library.store().addSlot(ann.id, "CF"); }, {"501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n"}},
+        {"Ann/install.txt", [&] { return library.store().loadQueue(ann, requests); }, [&] { return queuePhoto(); },
+         {"memory\t\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n"}}};
+    for (const auto& f : files) {
+        const std::string path = dir.file(f.file), good = readText(path);
+        for (const std::string& text : f.texts) {
+            ASSERT_TRUE(writeText(path, text));
+            const int32_t read = f.read(), write = f.write();
+            EXPECT_EQ(std::make_tuple(read, write, readText(path)), std::make_tuple(StoreDamaged, StoreDamaged, text));
+        }
+        ASSERT_TRUE(writeText(path, good));
     }
-    ASSERT_TRUE(writeText(usersFile, "# mine\r\n\r\n1001\tAnn\tAnn Example\r\n  # more\n7\tBob\tBob"));
-    uint32_t a = 0, b = 0;
-    EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdFromName("Ann Example", &a), a,
-                              library.userIdFromName("Bob", &b), b),
-              std::make_tuple(int16_t(2), int32_t(StoreOk), 1001u, int32_t(StoreOk), 7u));
-    ASSERT_TRUE(writeText(usersFile, good));
-
-    const Strings settings = {"VistrelWidth=1\n", "[Brennick]\nVistrelWidth\n", "[Brennick]\nVistrelWidth=12abc\n",
-        "[Brennick\nVistrelWidth=1\n", "[Brennick]\nVistrelWidth=4294967296\n",
-        "[Brennick]\nVistrelWidth=-2147483649\n", "[Brennick]\nVistrelWidth=1\nvistrelwidth=2\n",
-        std::string("[Brennick]\nVistrel\0Width=5\n", 27)};
-    for (const std::string& text : settings) {
-        ASSERT_TRUE(writeText(userFile("settings.ini"), text));
-        uint32_t value = 0;
-        EXPECT_EQ(std::make_tuple(library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), value,
-                                  library.writeSetting(ann.id, "Brennick", "VistrelHeight", 200),
-                                  readText(userFile("settings.ini"))),
-                  std::make_tuple(int32_t(StoreDamaged), 320u, int32_t(StoreDamaged), text));
-    }
+    // What a person may write is read: comments, blanks, CRLF, spaces, case.
     const std::pair<const char*, uint32_t> written[] = {
         {"; comment\n[ Brennick ]\r\n  VistrelWidth  =  161  \r\n", 161}, {"[brennick]\nvistrelwidth=162\n", 162},
         {"[Brennick]\nVistrelWidth=-1\n", 0xFFFFFFFFu},
         {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320}};
     for (const auto& [text, expected] : written) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
-        uint32_t value = 0;
         EXPECT_EQ(library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), StoreOk);
         EXPECT_EQ(value, expected) << text;
     }
-
-    const Strings slots = {"501\t\n", "x\tSD\n", "501\tSD\n501\tCF\n"};
-    for (const std::string& text : slots) {
-        ASSERT_TRUE(writeText(userFile("slots.txt"), text));
-        uint16_t count = 5, size = 128;
-        uint32_t support = 5;
-        char name[128];
-        EXPECT_EQ(std::make_tuple(library.slotCount(ann.id, &count), count, library.cardSupport(ann.id, &support),
-                                  support, library.slotName(ann.id, 501, name, &size), size),
-                  std::make_tuple(int32_t(StoreDamaged), uint16_t(0), int32_t(StoreDamaged), 0u, int32_t(StoreDamaged),
-                                  uint16_t(0)))
-            << text;
-    }
-    ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD\n"));
-    const Strings queues = {"memory\t\n", "card\tSD\tx.pdb\n", "disk\tx.pdb\n"};
-    for (const std::string& text : queues) {
-        ASSERT_TRUE(writeText(userFile("install.txt"), text));
-        EXPECT_EQ(queuePhoto(), StoreDamaged) << text;
-        EXPECT_EQ(readText(userFile("install.txt")), text);  // the queued requests are not lost
-    }
+    ASSERT_TRUE(writeText(dir.file("users.txt"), "# mine\r\n\r\n1001\tAnn\tAnn Example\r\n  # more\n7\tBob\tBob"));
+    uint32_t b = 0;
+    EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdFromName("Ann Example", &value), value,
+                              library.userIdFromName("Bob", &b), b),
+              std::make_tuple(int16_t(2), int32_t(StoreOk), 1001u, int32_t(StoreOk), 7u));
     // Too large to be one of ours is damaged; one that cannot be read (a folder) is a read error, not empty.
     ASSERT_EQ(std::remove(userFile("slots.txt").c_str()), 0);
     ASSERT_TRUE(makeFolder(userFile("slots.txt")));
-    uint16_t count = 0;
     EXPECT_EQ(library.slotCount(ann.id, &count), StoreReadFailed);
-    ASSERT_TRUE(writeText(usersFile, std::string(3u << 20, 'x')));
+    ASSERT_TRUE(writeText(dir.file("users.txt"), std::string(3u << 20, 'x')));
     EXPECT_EQ(library.userCount(), StoreDamaged);
 }
 
@@ -313,20 +282,17 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
         Strings cards;
         int32_t expected;
     } cases[] = {{std::string(MaxUserName + 1, 'b'), {}, StoreBadArgument}, {"", {}, StoreBadArgument},
-                 {"Tab\there", {}, StoreBadArgument}, {"New\nline", {}, StoreBadArgument},
-                 {"Del\x7F", {}, StoreBadArgument},
+                 {"Tab\there", {}, StoreBadArgument}, {"Del\x7F", {}, StoreBadArgument},
                  {std::string("Nul\0x", 5), {}, StoreBadArgument},
                  {"With card", {std::string(MaxSlotName, 'c')}, StoreOk},
                  {"Long card", {std::string(MaxSlotName + 1, 'c')}, StoreBadArgument},
-                 {"Empty card", {""}, StoreBadArgument},
                  {"Many cards", Strings(MaxSlotsPerUser + 1, "c"), StoreFull}, {"With card", {}, StoreNameTaken}};
     for (const auto& c : cases) EXPECT_EQ(store.addUser(c.name, c.cards), c.expected) << c.name;
     ASSERT_TRUE(makeFolder(dir.file("Taken")));  // something not ours already there
     const std::string longName(MaxUserName, 'L');
     const std::pair<std::string, std::string> folders[] = {
         {"a/b:c*d?", "a_b_c_d_"}, {"..", "User"}, {"Trailing. ", "Trailing"}, {"CON", "_CON"}, {"Taken", "Taken_2"},
-        {"ann", "ann"}, {"Ann", "Ann_2"}, {"  spaced  out  ", "spaced  out"}, {"Caf\xE9", "Caf_"},
-        {"CONIN$", "_CONIN$"}, {"conout$.txt", "_conout$.txt"},
+        {"ann", "ann"}, {"Ann", "Ann_2"}, {"Caf\xE9", "Caf_"}, {"CONIN$", "_CONIN$"}, {"conout$.txt", "_conout$.txt"},
         {longName, longName}, {longName.substr(0, 62) + "l", longName.substr(0, 61) + "_2"}};
     for (const auto& [name, folder] : folders) {
         StoreUser user;
@@ -336,7 +302,7 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     }
     std::vector<StoreUser> users;
     ASSERT_EQ(store.loadUsers(users), StoreOk);
-    EXPECT_EQ(users.size(), 14u);
+    EXPECT_EQ(users.size(), 13u);
 }
 
 // Regression: a process updated the store while another held it, or would have hung.
@@ -384,10 +350,14 @@ TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmp
                   c.queued)
             << c.path;
     }
+    const std::vector<InstallRequest> queued = queue();  // in order, each to its storage
+    ASSERT_EQ(queued.size(), 7u);
+    EXPECT_EQ(std::make_tuple(queued[2].toCard, queued[2].path, queued[3].toCard, queued[3].slotId),
+              std::make_tuple(false, userFile("W/Beach.pdb"), true, uint32_t(FirstSlotId)));
     ASSERT_EQ(std::remove(userFile("Gone.jpg").c_str()), 0);
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD Card\n"));  // the second card is no longer hers
-    const std::string queued = readText(userFile("install.txt"));
-    ASSERT_TRUE(writeText(userFile("install.txt"), "memory\t" + dir.file("Beach.pdb") + "\n" + queued));
+    const std::string byHand = "memory\t" + dir.file("Beach.pdb") + "\n" + readText(userFile("install.txt"));
+    ASSERT_TRUE(writeText(userFile("install.txt"), byHand));
     std::vector<DeliveryReport> reports;
     ASSERT_EQ(syncUser(library.store(), ann, reports), StoreOk);
     ASSERT_EQ(reports.size(), 8u);
@@ -433,8 +403,29 @@ struct ToolTest : StoreTest {
     }
 };
 
-TEST_F(ToolTest, BadArgumentsAndADamagedStoreExitNonZeroWithAMessage) {
-    ASSERT_EQ(std::get<0>(run({"users", "add", "Ann"})), ToolOk);
+TEST_F(ToolTest, AddsListsSyncsAndRefusesBadArgumentsOrADamagedStoreWithAMessage) {
+    EXPECT_EQ(run({"users", "add", "Demo User", "--card", "SD Card", "--card", "CF"}),
+              std::make_tuple(int(ToolOk),
+                              std::string("added user \"Demo User\": ID 1001, folder \"Demo User\"\n  card slot 501: "
+                                          "SD Card\n  card slot 502: CF\n"),
+                              std::string()));
+    EXPECT_EQ(std::get<1>(run({"users", "list"})),
+              "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
+    StoreLibrary store(root);
+    ASSERT_EQ(store.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
+    EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "[Brennick] VistrelWidth = 160\n");
+    const std::string demo = dir.file("root/Demo User/a.pdb"), bad = dir.file("root/Demo User/Bad.jpg");
+    ASSERT_TRUE(writeFile(demo, photoDatabase("a", smallJpeg())) && writeFile(bad, {0xFF, 0xD8, 1, 2, 3}));
+    ASSERT_EQ(store.installToCard(1001, 502, demo.c_str()), StoreOk);
+    EXPECT_EQ(run({"queue"}),
+              std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + demo + "\n", std::string()));
+    ASSERT_EQ(store.installToMemory("Demo User", demo.c_str()), StoreOk);
+    ASSERT_EQ(store.installToCard(1001, 501, bad.c_str()), StoreOk);
+    auto [status, out, err] = run({"sync", "Demo User"});
+    EXPECT_EQ(status, ToolRefused) << err;
+    EXPECT_NE(out.find("installed a.pdb in internal memory (database \"a\")"), std::string::npos) << out;
+    EXPECT_NE(out.find("refused " + bad + " for card 501 (SD Card): the file does not end"), std::string::npos) << out;
+    EXPECT_EQ(std::get<1>(run({"queue", "Demo User"})), "Demo User: nothing queued\n");
     const struct {
         Strings args;
         const char* message;
@@ -447,55 +438,20 @@ TEST_F(ToolTest, BadArgumentsAndADamagedStoreExitNonZeroWithAMessage) {
                  {{"users", "remove", "Ann"}, "unknown users command", true},
                  {{"users", "add", "Bob", "--card"}, "--card needs a NAME", true},
                  {{"users", "add", std::string(64, 'n')}, "1 to 63 characters", false},
-                 {{"users", "add", "Bob", "--card", std::string(128, 'c')}, "1 to 127 characters", false},
-                 {{"users", "add", "Ann"}, "exists already", false},
-                 {{"users", "list", "extra"}, "takes no arguments", true},
-                 {{"settings"}, "exactly one NAME", true},
+                 {{"users", "add", "Demo User"}, "exists already", false},
+                 {{"users", "list", "extra"}, "takes no arguments", true}, {{"settings"}, "exactly one NAME", true},
                  {{"queue", "Ann", "Bob"}, "at most one NAME", true},
                  {{"sync", "Nobody"}, "no user named \"Nobody\"", false}};
     for (const auto& c : cases) {
-        const auto [status, out, err] = run(c.args, !c.withRoot);
+        std::tie(status, out, err) = run(c.args, !c.withRoot);
         EXPECT_EQ(
             std::make_tuple(status, err.find(c.message) != std::string::npos, err.find("usage:") != std::string::npos),
             std::make_tuple(int(ToolError), true, c.usage))
             << err;
     }
     ASSERT_TRUE(writeText(joinPath(root, "users.txt"), "1001\tx\n"));
-    const auto [status, out, err] = run({"users", "list"});
-    EXPECT_EQ(std::make_tuple(status, err.find("damaged") != std::string::npos), std::make_tuple(int(ToolError), true))
-        << err;
-}
-
-TEST_F(ToolTest, AddsListsSyncsAndShowsWhatTheLibrariesStored) {
-    EXPECT_EQ(run({"users", "add", "Demo User", "--card", "SD Card", "--card", "CF"}),
-              std::make_tuple(int(ToolOk),
-                              std::string("added user \"Demo User\": ID 1001, folder \"Demo User\"\n  card slot 501: "
-                                          "SD Card\n  card slot 502: CF\n"),
-                              std::string()));
-    EXPECT_EQ(std::get<1>(run({"users", "list"})),
-              "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
-    EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "no settings stored for Demo User\n");
-    StoreLibrary store(root);
-    ASSERT_EQ(store.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
-    EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "[Brennick] VistrelWidth = 160\n");
-    const std::string demo = dir.file("root/Demo User/a.pdb"), good = dir.file("root/Ann/a.pdb"),
-                      bad = dir.file("root/Ann/Bad.jpg");
-    ASSERT_TRUE(writeFile(demo, photoDatabase("a", smallJpeg())));
-    ASSERT_EQ(store.installToCard(1001, 502, demo.c_str()), StoreOk);
-    EXPECT_EQ(run({"queue"}),
-              std::make_tuple(int(ToolOk), "Demo User:\n  card 502 (CF): " + demo + "\n", std::string()));
-    ASSERT_EQ(std::get<0>(run({"users", "add", "Ann", "--card", "SD"})), ToolOk);
-    ASSERT_TRUE(writeFile(good, photoDatabase("a", smallJpeg())) && writeFile(bad, {0xFF, 0xD8, 1, 2, 3}));
-    ASSERT_EQ(store.installToMemory("Ann", good.c_str()), StoreOk);
-    auto [status, out, err] = run({"sync", "Ann"});
-    EXPECT_EQ(status, ToolOk) << err;
-    EXPECT_NE(out.find("installed a.pdb in internal memory (database \"a\")"), std::string::npos) << out;
-    EXPECT_NE(out.find("Ann: 1 installed, 0 refused, 0 kept in the queue"), std::string::npos) << out;
-    ASSERT_EQ(store.installToCard(1002, 501, bad.c_str()), StoreOk);
-    std::tie(status, out, err) = run({"sync", "Ann"});
-    EXPECT_EQ(status, ToolRefused);
-    EXPECT_NE(out.find("refused " + bad + " for card 501 (SD): the file does not end"), std::string::npos) << out;
-    EXPECT_EQ(std::get<1>(run({"queue", "Ann"})), "Ann: nothing queued\n");
+    std::tie(status, out, err) = run({"users", "list"});
+    EXPECT_EQ(std::make_tuple(status, err.find("damaged") != std::string::npos), std::make_tuple(int(ToolError), true));
 }
 
 TEST(StoreConfig, TheVariableWinsOverTheIniBesideTheModule) {
