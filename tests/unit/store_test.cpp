@@ -258,8 +258,7 @@ TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     FILE* full = std::fopen("/dev/full", "wb");  // a full disk fails a write or a flush, never passes as success
     EXPECT_TRUE(full && !writeAll(full, std::string(100000, 'x')));
     if (full) std::fclose(full);
-    EXPECT_EQ(Strings({hostPath("Z:\\tmp\\root\\Ann\\x.pdb"), hostPath("z:\\tmp"), hostPath("/tmp/root\\Ann")}),
-              Strings({"/tmp/root/Ann/x.pdb", "/tmp", "/tmp/root/Ann"}));  // Wine's paths reach the Linux files
+    EXPECT_EQ(hostPath("Z:\\tmp\\root\\Ann\\x.pdb"), "/tmp/root/Ann/x.pdb");  // Wine's paths reach the Linux files
 #endif
 }
 
@@ -292,25 +291,6 @@ TEST_F(StoreTest, NamesAreRefusedWhenTheyDoNotFitAndFoldersAreSafeAndUnique) {
     std::vector<StoreUser> users;
     ASSERT_EQ(store.loadUsers(users), StoreOk);
     EXPECT_EQ(users.size(), 13u);
-}
-
-// Regression: a process updated the store while another held it, or would have hung.
-TEST_F(StoreTest, WhileAnotherHoldsTheLockOperationsWaitABoundedTimeThenAreBusy) {
-    addAnn();
-    FileLock other;
-    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 0, 0), FileLock::Locked);
-    library.store().setLockWait(30);
-    uint32_t value = 0;
-    std::vector<DeliveryReport> reports;
-    const std::vector<std::function<int32_t()>> operations = {
-        [&] { return library.writeSetting(ann.id, "Brennick", "VistrelWidth", 1); },
-        [&] { return library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320); },
-        [&] { return library.store().addUser("Bob", {}); }, [&] { return syncUser(library.store(), ann, reports); }};
-    for (const auto& operation : operations) EXPECT_EQ(operation(), StoreBusy);
-    other.release();
-    for (const auto& operation : operations) EXPECT_EQ(operation(), StoreOk);
-    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 1, 0), FileLock::Locked);  // a sync runs
-    EXPECT_EQ(syncUser(library.store(), ann, reports), StoreBusy);
 }
 
 // Regression: the queue took any file on the machine, and a sync replaced a handheld file of the same name.
@@ -364,16 +344,6 @@ TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmp
         EXPECT_NE(reports[i].reason.find(reasons[i ? i - 4 : 0]), std::string::npos) << reports[i].reason;
     }
     EXPECT_EQ(std::make_tuple(queue().size(), fileExists(userFile("Beach.jpg"))), std::make_tuple(size_t(0), true));
-    StoreUser bob;
-    ASSERT_EQ(library.store().findUser("Bob", bob), StoreOk);
-    ASSERT_TRUE(writeFile(dir.file("Bob/Photo.pdb"), first));
-    ASSERT_EQ(library.installToMemory("Bob", dir.file("Bob/Photo.pdb").c_str()), StoreOk);
-    ASSERT_TRUE(writeText(joinPath(library.store().userFolderPath(bob), "Handheld"), "in the way"));
-    std::vector<InstallRequest> left;
-    ASSERT_EQ(syncUser(library.store(), bob, reports), StoreOk);
-    ASSERT_EQ(library.store().loadQueue(bob, left), StoreOk);
-    EXPECT_EQ(std::make_tuple(reports.size(), reports.back().outcome, left.size(), left.front().path),
-              std::make_tuple(size_t(1), Delivery::Kept, size_t(1), dir.file("Bob/Photo.pdb")));
 }
 
 // The hotsync tool run in process, "--root <folder>" in front unless noRoot: its status and printing.
