@@ -274,11 +274,8 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         std::string view;  // width height folder storage|names ids
     } cases[] = {
         {"UserData 142 VistrelWidth", 160, 1, {"SD", "CF"}, false, upTo(2), "320 320  0|Internal memory"},
-        {"UserData 142 VistrelHeight", 160, 1, {"SD", "CF"}, false, upTo(3), "160 320  0|Internal memory"},
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
-        {"UserData 150", 160, 1, {"SD", "CF"}, true, upTo(7), "160 160 " + folder + " 1|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
-        {"", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1" + all},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
         {"", 32767, 0x10109, eleven, true, nineCards,
          "32767 32767 " + folder + " 265|Internal memory|C1|C2|C3|C4|C5|C6|C7|C8|C9" +
