@@ -45,15 +45,11 @@ struct RecordingControls : SettingsControls {
     void enableSend(const char* title) override { sendTitles.emplace_back(title); }
 };
 
-// A photograph of flat 32-pixel blocks; grey: one component.
-Bytes blockPhoto(bool grey) {
+// A photograph as JPEG; grey: one component.
+Bytes photoOf(bool grey) {
+    const Bytes rgb = photographicRgb(192, 128);
     Bytes samples;
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 192; ++x) {
-            const int bx = x / 32, by = y / 32;
-            const Bytes rgb = {uint8_t(30 + 40 * bx), uint8_t(220 - 55 * by), uint8_t(110 + 25 * ((bx + 2 * by) % 5))};
-            samples.insert(samples.end(), rgb.begin(), rgb.begin() + (grey ? 1 : 3));
-        }
+    for (size_t i = 0; i < rgb.size(); i += grey ? 3 : 1) samples.push_back(rgb[i]);
     return encodeJpeg(192, 128, grey ? 1 : 3, samples, JpegOptions{100, false, false});
 }
 
@@ -89,7 +85,7 @@ struct Rig {
 
     explicit Rig(bool load = true, const std::string& photoName = "Blocks.jpg", bool grey = false) {
         view.attach(&host, 1000, 1000);
-        EXPECT_TRUE(writeFile(dir.file(photoName), blockPhoto(grey)));
+        EXPECT_TRUE(writeFile(dir.file(photoName), photoOf(grey)));
         if (load) view.loadPhoto(dir.file(photoName).c_str());
         library.root = dir.path();
         library.addUser("Ann", "Ann", {"SD Card", "CF"}).settings = {

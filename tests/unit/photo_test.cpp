@@ -384,7 +384,8 @@ TEST(SelectionHit, AButtonDownCapturesTheMouseUntilItIsReleasedWhateverHappensBe
     EXPECT_EQ(v.view.dragMode, PhotoView::DragTopLeft);
     v.view.reset();
     v.view.onMouseButton(0, 100, 100, false);
-    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases), std::make_tuple(PhotoView::DragNone, 2, 1));
+    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases),
+              std::make_tuple(PhotoView::DragNone, 2, 1));
 }
 
 // A button-down on a corner or the centre starts its drag (with its cursor, from the hover on), which applies
