@@ -178,7 +178,7 @@ TEST(Send, BaseNameIsTheFileNameWithoutItsLastExtensionAndSkippedCharacters) {
     const std::string cases[][2] = {
         {"C:\\My Photos\\Summer trip.jpeg", "Summertrip"}, {in + "a.b.c.jpg", "a.b.c"},
         {in + "!a\xc9z{|}~\x7f .jpg", "!az"}, {in + std::string(64, 'b') + "XYZ", "XYZ"},  // the 65th starts again
-        {in + ".jpg", "Photo"},        // an unnamed database would be refused
+        {in + ".jpg", "Photo"},  // an unnamed database would be refused
         {"/home/ann/x.y.jpg", "x.y"}};  // a forward slash must never reach the output path
     for (const auto& c : cases) {
         char base[BaseNameSize];
@@ -208,8 +208,6 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         {0, {}, {}, "Blocks.pdb", memory, {installed("Blocks.pdb", "Internal memory")}},
         {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory,
          {installed("Blocks(2).pdb", "Internal memory")}},
-        {0, {}, {{"INSTAIDE 103", -1}}, "Blocks.pdb", memory,
-         {"16|Error 0xFFFFFFFF when installing $ on ''Ann'' device !"}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
