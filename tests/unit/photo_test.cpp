@@ -247,8 +247,7 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.photoW << "x" << c.photoH << " in " << c.viewW << ", " << c.deviceW);
         HostedView v;
-        v.view.deviceWidth = c.deviceW;
-        v.view.deviceHeight = c.deviceH;
+        v.view.deviceWidth = c.deviceW, v.view.deviceHeight = c.deviceH;
         loadSynthetic(v.view, c.photoW, c.photoH);
         select(v.view, {30, 40, 200, 150});  // a dragged selection: every rebuild replaces it
         v.view.sourceWidth = v.view.outputWidth = 7;  // from an earlier photograph
@@ -350,18 +349,14 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
     };
     for (const auto& c : cases) {
         Framed v(c.selection, c.viewW);
-        v.view.deviceWidth = c.deviceW;
-        v.view.deviceHeight = c.deviceH;
+        v.view.deviceWidth = c.deviceW, v.view.deviceHeight = c.deviceH;
         v.view.updateQuality();
         char expected[256];
         snprintf(expected, sizeof expected, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] - selection %s",
                  c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH,
                  verdicts[c.verdict]);
-        EXPECT_EQ(v.host.lastStatus(), expected);
-        EXPECT_EQ(std::make_tuple(v.view.sourceLeft, v.view.sourceTop, v.view.sourceWidth, v.view.sourceHeight,
-                                  v.view.outputWidth, v.view.outputHeight, v.view.frameColour),
-                  std::make_tuple(c.source.left, c.source.top, c.source.width, c.source.height, c.outputW, c.outputH,
-                                  colours[c.verdict])) << expected;
+        EXPECT_EQ(std::make_pair(v.host.lastStatus(), v.view.frameColour),
+                  std::make_pair(std::string(expected), colours[c.verdict]));
     }
 }
 
@@ -379,7 +374,7 @@ TEST(SelectionDrag, EachZoneStartsItsDragWhichAppliesItsConstraintsInOrder) {
     } cases[] = {
         {br, true, 320, 320, {0, 0, 80, 80}, 200, 100, {0, 0, 100, 100}},
         {br, false, 320, 320, {0, 0, 80, 80}, 450, 350, {0, 0, 400, 300}},
-        {br, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}},
+        {br, false, 320, 320, {390, 290, 10, 10}, 5, 5, {390, 290, 15, 15}},  // the minimum after the edges
         {br, true, 320, 32, {0, 0, 80, 80}, 5, 5, {0, 0, 15, 1}},
         {br, true, 320, 480, {10, 10, 80, 80}, 250, 200, {10, 10, 126, 189}},
         {tl, true, 320, 320, {100, 100, 100, 100}, 50, 80, {80, 80, 120, 120}},
@@ -391,8 +386,7 @@ TEST(SelectionDrag, EachZoneStartsItsDragWhichAppliesItsConstraintsInOrder) {
     for (const auto& c : cases) {
         Framed v(c.before);
         v.view.keepProportions = c.lock;
-        v.view.deviceWidth = c.deviceW;
-        v.view.deviceHeight = c.deviceH;
+        v.view.deviceWidth = c.deviceW, v.view.deviceHeight = c.deviceH;
         const Selection& b = c.before;  // the button goes down on the zone: a corner or the centre
         const uint32_t x = uint32_t(b.left + (c.mode == tl ? 0 : c.mode == br ? b.width : b.width / 2)),
                        y = uint32_t(b.top + (c.mode == tl ? 0 : c.mode == br ? b.height : b.height / 2));
