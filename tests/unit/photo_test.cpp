@@ -170,33 +170,28 @@ TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
         if (sof != std::string::npos) memcpy(&bytes[sof + 5], size, 4);
         return bytes;
     };
-    const struct {
-        Bytes bytes;
-        const char* message;
-        int32_t loadedWidth;  // 0: refused
-    } cases[] = {{{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Not a JPEG file", 0},
-                 {Bytes(cut.begin(), cut.begin() + 100), "", 0},  // inside the headers
-                 {Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3), "Premature end of JPEG file", 64},
-                 {declaring(60000, 60000), "60000 x 60000 pixels is more than the 400 megapixels accepted", 0},
-                 {declaring(20000, 10001, true), "20000 x 10001 pixels is more than the 200 megapixels accepted "
-                                                 "for a progressive photograph", 0},
-                 {declaring(2000, 8), "", 2000}};  // the patching alone does not refuse
+    const std::pair<Bytes, const char*> cases[] = {
+        {{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, "Not a JPEG file"},
+        {Bytes(cut.begin(), cut.begin() + 100), ""},  // inside the headers
+        {declaring(60000, 60000), "60000 x 60000 pixels is more than the 400 megapixels accepted"},
+        {declaring(20000, 10001, true), "20000 x 10001 pixels is more than the 200 megapixels accepted for a pro"}};
     TempDir dir;
     const std::string good = dir.file("good.JPEG"), damaged = dir.file("damaged.jpg");
     ASSERT_TRUE(writeFile(good, encodeJpeg(800, 450, 3, photographicRgb(800, 450))));
     Loaded l;
-    for (const auto& c : cases) {
-        ASSERT_TRUE(writeFile(damaged, c.bytes));
+    for (const auto& [bytes, message] : cases) {
+        ASSERT_TRUE(writeFile(damaged, bytes));
         EXPECT_EQ(l.load(good), "");
         EXPECT_THAT(l.host.lastStatus(), testing::EndsWith("] - selection matches device screen (best quality)"));
         const std::string err = l.load(damaged);
-        EXPECT_THAT(err, testing::AllOf(HasSubstr(c.message), testing::Not(testing::IsEmpty()))) << c.bytes.size();
-        EXPECT_EQ(l.view.photoLoaded ? l.view.imageWidth : 0, c.loadedWidth);
-        if (c.loadedWidth > 0) continue;
-        EXPECT_EQ(l.view.photoPixels.capacity() + l.view.displayPixels.capacity(), 0u);
+        EXPECT_THAT(err, testing::AllOf(HasSubstr(message), testing::Not(testing::IsEmpty()))) << bytes.size();
+        EXPECT_EQ(l.view.photoLoaded + l.view.photoPixels.capacity() + l.view.displayPixels.capacity(), 0u);
         EXPECT_THAT(l.host.lastStatus(),
-                    testing::AllOf(testing::StartsWith("Can't show damaged.jpg: "), HasSubstr(c.message)));
+                    testing::AllOf(testing::StartsWith("Can't show damaged.jpg: "), HasSubstr(message)));
     }
+    ASSERT_TRUE(writeFile(damaged, Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3)));  // cut in its scan data
+    EXPECT_THAT(l.load(damaged), HasSubstr("Premature end of JPEG file"));
+    EXPECT_TRUE(l.view.photoLoaded);
 }
 
 // Each orientation shows the stored "AB/CD/EF" upright; 24 rows also span a partial block when turned.

