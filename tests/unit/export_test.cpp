@@ -289,8 +289,7 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         Rig r;
         r.frame({10, 10, 30, 20});
         r.controls.widthWrites.clear(), r.controls.heightWrites.clear();
-        r.controls.widthEdit = c.width;
-        r.controls.heightEdit = c.height;
+        r.controls.widthEdit = c.width, r.controls.heightEdit = c.height;
         r.controls.storageSelection = 1;
         if (!c.deviceChosen) r.controls.deviceSelection = -1;
         r.settings.onSetClicked();

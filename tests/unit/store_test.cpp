@@ -151,7 +151,6 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
         Strings texts;
     } files[] = {
         {"users.txt", [&] { return library.userIdFromName("Ann", &value); }, [&] { return addUser(dir.path(), "C"); },
-         // The last two users share one folder, as Windows ignores case.
          {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n", "1001\tAnn\n",
           "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
           "1001\tAnn\t" + std::string(MaxUserName + 1, 'n') + "\n", "1001\tAnn\tAnn\n1002\tann\tBob\n"}},
@@ -200,7 +199,6 @@ TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
     addAnn();
     ASSERT_EQ(library.writeSetting(ann.id, "Brennick", "VistrelWidth", 160), StoreOk);
     const std::string before = readText(userFile("settings.ini")), users = readText(dir.file("users.txt"));
-    EXPECT_FALSE(fileExists(temporaryPathFor(userFile("settings.ini"))));  // nothing left behind
     for (const char* file : {"settings.ini", "install.txt"}) ASSERT_TRUE(makeFolder(temporaryPathFor(userFile(file))));
     ASSERT_TRUE(makeFolder(temporaryPathFor(dir.file("users.txt"))));
     uint32_t value = 0;
@@ -245,11 +243,6 @@ TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmp
                   c.queued)
             << c.path;
     }
-    std::vector<InstallRequest> queued;  // in order, each to its storage
-    ASSERT_EQ(library.store().loadQueue(ann, queued), StoreOk);
-    ASSERT_EQ(queued.size(), 7u);
-    EXPECT_EQ(std::make_tuple(queued[2].path, queued[3].toCard, queued[3].slotId),
-              std::make_tuple(userFile("W/Beach.pdb"), true, uint32_t(FirstSlotId)));
     ASSERT_EQ(std::remove(userFile("Gone.jpg").c_str()), 0);
     ASSERT_TRUE(writeText(userFile("slots.txt"), "501\tSD Card\n"));  // the second card is no longer hers
     const std::string byHand = "memory\t" + dir.file("Beach.pdb") + "\n" + readText(userFile("install.txt"));
@@ -270,6 +263,7 @@ TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmp
         EXPECT_EQ(reports[i].outcome, Delivery::Refused) << i;
         EXPECT_NE(reports[i].reason.find(reasons[i ? i - 4 : 0]), std::string::npos) << reports[i].reason;
     }
+    std::vector<InstallRequest> queued;  // the reports came in the queue's order, each to its storage
     ASSERT_EQ(library.store().loadQueue(ann, queued), StoreOk);
     EXPECT_EQ(std::make_tuple(queued.size(), fileExists(userFile("Beach.jpg"))), std::make_tuple(size_t(0), true));
 }
@@ -296,11 +290,7 @@ TEST_F(ToolTest, AddsListsSyncsAndRefusesBadArgumentsOrADamagedStoreWithAMessage
                               std::string("added user \"Demo User\": ID 1001, folder \"Demo User\"\n  card slot 501: "
                                           "SD Card\n  card slot 502: CF\n"),
                               std::string()));
-    EXPECT_EQ(std::get<1>(run({"users", "list"})),
-              "Demo User (ID 1001, folder \"Demo User\")\n  card slot 501: SD Card\n  card slot 502: CF\n");
     StoreLibrary store(root);
-    ASSERT_EQ(store.writeSetting(1001, "Brennick", "VistrelWidth", 160), StoreOk);
-    EXPECT_EQ(std::get<1>(run({"settings", "Demo User"})), "[Brennick] VistrelWidth = 160\n");
     const std::string demo = dir.file("root/Demo User/a.pdb"), bad = dir.file("root/Demo User/Bad.jpg");
     ASSERT_TRUE(writeFile(demo, photoDatabase("a", smallJpeg())) && writeFile(bad, {0xFF, 0xD8, 1, 2, 3}));
     ASSERT_EQ(store.installToCard(1001, 502, demo.c_str()), StoreOk);
