@@ -4,7 +4,6 @@
 #include <filesystem>
 #include "export/DatabaseHeader.h"
 #include "export/DeviceSettings.h"
-#include "export/JpegExport.h"
 #include "export/PhotoName.h"
 #include "export/SettingsControls.h"
 #include "photo_fixture.h"
@@ -20,10 +19,9 @@ namespace {
 
 // The device and storage controls, every write recorded; a selection outside a combo's list selects none.
 struct RecordingControls : SettingsControls {
-    Strings devices, storages, widthWrites, heightWrites, sendTitles;
+    Strings devices, storages, widthWrites, heightWrites;
     int deviceSelection = -1, storageSelection = -1;
     std::string widthEdit, heightEdit;
-    bool fillsScreen = true;
 
     static int inList(int index, const Strings& list) { return index >= 0 && size_t(index) < list.size() ? index : -1; }
     void addDevice(const char* name) override { devices.emplace_back(name); }
@@ -41,8 +39,8 @@ struct RecordingControls : SettingsControls {
     void setHeightText(const char* text) override { heightWrites.emplace_back(heightEdit = text); }
     void widthText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", widthEdit.c_str()); }
     void heightText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", heightEdit.c_str()); }
-    bool fillsScreenChecked() override { return fillsScreen; }
-    void enableSend(const char* title) override { sendTitles.emplace_back(title); }
+    bool fillsScreenChecked() override { return true; }
+    void enableSend(const char*) override {}
 };
 
 // A photograph as JPEG; grey: one component.
@@ -155,8 +153,6 @@ TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     EXPECT_FALSE(r.view.exportJpeg(taken.c_str(), "taken", false));
     EXPECT_FALSE(r.view.exportJpeg(missing.c_str(), "x", false));
     EXPECT_EQ(readFile(hostFile(taken)), (Bytes{1, 2, 3}));  // never truncated
-    const Bytes written = readFile(hostFile(fresh));
-    EXPECT_TRUE(decodeJpeg(written.data(), written.size()).ok);
     EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken, "16|Can not create file : " + missing}));
 }
 
@@ -269,8 +265,7 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
                             view.outputFolder + " " + std::to_string(view.storageIndex);
         for (int i = 0; i <= view.storageCount; ++i) shown += std::string("|") + view.storageNames[i];
         for (int i = 0; i < view.storageCount; ++i) shown += " " + std::to_string(view.storageIds[i]);
-        EXPECT_EQ(shown, c.view) << c.failing;
-        EXPECT_EQ(library.calls, c.calls) << c.failing;
+        EXPECT_EQ(std::make_pair(shown, library.calls), std::make_pair(c.view, c.calls)) << c.failing;
     }
 }
 
@@ -285,7 +280,6 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "150", false, true, {}, {}, {}},
                  {"200", "-5", true, false, {}, {}, {"48"}},          {"0", "", true, false, {}, {"64"}, {"48"}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.width + "," + c.height);
         Rig r;
         r.frame({10, 10, 30, 20});
         r.controls.widthWrites.clear(), r.controls.heightWrites.clear();
@@ -294,7 +288,8 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         if (!c.deviceChosen) r.controls.deviceSelection = -1;
         r.settings.onSetClicked();
         EXPECT_EQ(std::make_tuple(r.library.calls, r.controls.widthWrites, r.controls.heightWrites),
-                  std::make_tuple(c.calls, c.widthWrites, c.heightWrites));
+                  std::make_tuple(c.calls, c.widthWrites, c.heightWrites))
+            << c.width << "," << c.height;
         EXPECT_EQ(std::make_tuple(r.view.deviceWidth, r.view.deviceHeight, r.view.storageIndex),
                   c.applied ? std::make_tuple(200, 150, uint16_t(1)) : std::make_tuple(64, 48, uint16_t(2)));
         EXPECT_EQ(selectionOf(r.view), (c.applied ? Selection{0, 0, 170, 127} : Selection{10, 10, 30, 20}));

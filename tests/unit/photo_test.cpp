@@ -12,12 +12,10 @@
 
 using testing::HasSubstr;
 using Bytes = std::vector<uint8_t>;
-using Strings = std::vector<std::string>;
 
 namespace {
 
-struct Loaded : HostedView {
-    // Loads path, returning what was written to the standard error stream.
+struct Loaded : HostedView {  // load() returns what was written to the standard error stream
     std::string load(const std::string& path) {
         testing::internal::CaptureStderr();
         view.loadPhoto(path.c_str());
@@ -25,16 +23,14 @@ struct Loaded : HostedView {
     }
 };
 
-// Offset of the first segment with this marker before the scan data.
-size_t findSegment(const Bytes& jpeg, uint8_t marker) {
+size_t findSegment(const Bytes& jpeg, uint8_t marker) {  // the first one with this marker before the scan data
     for (size_t at = 2; at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;
          at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]))
         if (jpeg[at + 1] == marker) return at;
     return std::string::npos;
 }
 
-// Display pixels that are not the photograph's nearest-neighbour source, rows counted from the bottom.
-int samplingErrors(const PhotoView& v) {
+int samplingErrors(const PhotoView& v) {  // display pixels not of their nearest-neighbour source, rows from the bottom
     int errors = 0;
     for (int32_t i = 0; i < v.displayHeight; ++i)
         for (int32_t j = 0; j < v.displayWidth; ++j)
@@ -43,8 +39,7 @@ int samplingErrors(const PhotoView& v) {
     return errors;
 }
 
-// A 1600 x 1200 photograph as a 400 x 300 display copy for a 320 x 320 device, the record emptied.
-struct Framed : HostedView {
+struct Framed : HostedView {  // 1600 x 1200 as a 400 x 300 copy for a 320 x 320 device, the record emptied
     explicit Framed(Selection s, int32_t viewWidth = 400) : HostedView(viewWidth, viewWidth * 3 / 4) {
         loadSynthetic(view, 1600, 1200);
         view.rebuildDisplay(viewWidth, viewWidth * 3 / 4);
@@ -81,27 +76,6 @@ Bytes exifWith(int value, bool bigEndian = false, uint16_t tag = 0x0112, uint16_
 }
 
 }  // namespace
-
-// Names are tried only with a .jpg or .jpeg suffix in any case; others ask for a JPEG.
-TEST(PhotoLoad, OnlyJpgAndJpegSuffixesAreOpened) {
-    TempDir dir;
-    for (const auto& [name, jpeg] : {std::pair{"photo.jpe", false}, {"x.jpg.png", false}, {"photojpeg", false},
-                                     {"A.JPG", true}, {"x.JpEg", true}}) {
-        Loaded l;  // no such file: a JPEG's opening fails
-        EXPECT_EQ(l.load(dir.file(name)), jpeg ? "can't open " + dir.file(name) + "\n" : "");
-        const std::string status = jpeg ? "Can't show " + std::string(name) + ": the file can't" : "Choose a jpeg file";
-        EXPECT_THAT(l.host.lastStatus(), testing::StartsWith(status));
-    }
-    // Regression: a path longer than photoPath was copied without a bound; the longest that fits opens uncut.
-    Loaded l;
-    l.view.photoLoaded = true;  // as if a photograph were shown
-    const std::string longest(PhotoView::PhotoPathSize - 5, 'p');
-    EXPECT_THAT(l.load(longest + "q.jpg"), HasSubstr("its path is too long"));
-    EXPECT_EQ(std::make_tuple(l.view.photoLoaded, l.host.lastStatus(), l.host.invalidations.size()),
-              std::make_tuple(false, "Can't show " + longest + "q.jpg: its path is too long (260 characters, at most "
-                                     "259)", size_t(1)));
-    EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
-}
 
 // Grey repeats its one sample; CMYK is read as stored inverted, marked by Adobe or not; rows go bottom-up.
 // Regression: a photograph decoded into memory left by a larger one differed from a fresh load.
@@ -160,7 +134,7 @@ TEST(PhotoLoad, PixelsAreBottomUpBgr0OfWhatLibjpegDecodes) {
 }
 
 // Regression: a tiny file declaring an enormous picture made us allocate and decode it.
-TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
+TEST(PhotoLoad, DamagedFilesBadNamesAndLongPathsAreRefusedOnTheStatusLine) {
     const Bytes cut = encodeJpeg(64, 48, 3, photographicRgb(64, 48));
     auto declaring = [&](uint16_t width, uint16_t height, bool progressive = false) {
         Bytes bytes = encodeJpeg(8, 8, 3, photographicRgb(8, 8), {95, progressive, false});
@@ -191,6 +165,22 @@ TEST(PhotoLoad, DamagedFilesAreRefusedWithTheLibrarysMessage) {
     ASSERT_TRUE(writeFile(damaged, Bytes(cut.begin(), cut.begin() + cut.size() * 2 / 3)));  // cut in its scan data
     EXPECT_THAT(l.load(damaged), HasSubstr("Premature end of JPEG file"));
     EXPECT_TRUE(l.view.photoLoaded);
+    // Names are tried only with a .jpg or .jpeg suffix in any case; others ask for a JPEG.
+    for (const auto& [name, jpeg] : {std::pair{"photo.jpe", false}, {"x.jpg.png", false}, {"photojpeg", false},
+                                     {"A.JPG", true}, {"x.JpEg", true}}) {
+        Loaded l;  // no such file: a JPEG's opening fails
+        EXPECT_EQ(l.load(dir.file(name)), jpeg ? "can't open " + dir.file(name) + "\n" : "");
+        const std::string status = jpeg ? "Can't show " + std::string(name) + ": the file can't" : "Choose a jpeg file";
+        EXPECT_THAT(l.host.lastStatus(), testing::StartsWith(status));
+    }
+    // Regression: a path longer than photoPath was copied without a bound; the longest that fits opens uncut.
+    const std::string longest(PhotoView::PhotoPathSize - 5, 'p');
+    const size_t repaints = l.host.invalidations.size();
+    EXPECT_THAT(l.load(longest + "q.jpg"), HasSubstr("its path is too long"));
+    EXPECT_EQ(std::make_tuple(l.view.photoLoaded, l.host.lastStatus(), l.host.invalidations.size()),
+              std::make_tuple(false, "Can't show " + longest + "q.jpg: its path is too long (260 characters, at most "
+                                     "259)", repaints + 1));
+    EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
 }
 
 // Each orientation shows the stored "AB/CD/EF" upright; 24 rows also span a partial block when turned.
@@ -217,8 +207,8 @@ TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
     // The reader trusts no length or offset: damaged or foreign segments read as "as stored".
     const Bytes whole = exifWith(6), cut(whole.begin(), whole.end() - 5);
     for (const Bytes& segment : {exifWith(0), exifWith(9), exifWith(6, false, 0x0110), exifWith(6, false, 0x0112, 4),
-                                 exifWith(6, false, 0x0112, 3, 0xFFFFFFF0), exifWith(6, false, 0x0100, 3, 8, 0xFFFF), cut,
-                                 Bytes{'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e'}})
+                                 exifWith(6, false, 0x0112, 3, 0xFFFFFFF0), exifWith(6, false, 0x0100, 3, 8, 0xFFFF),
+                                 cut, Bytes{'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'a', 'd', 'o', 'b', 'e'}})
         EXPECT_EQ(exifOrientation(segment.data(), segment.size()), 1) << segment.size();
 }
 
@@ -263,7 +253,6 @@ TEST(DisplayCopy, FitsShrinkingOnlyAndPutsBackTheInitialSelection) {
                     testing::AllOf(testing::StartsWith("Can't show : "), HasSubstr("shrink to nothing")));
         EXPECT_EQ(v.view.sourceWidth + v.view.outputWidth, 0);
         v.view.onMouseButton(0, 0, 0, true);
-        v.view.onMouseMove(0, 50, 50);
         EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.cursors.size()),
                   std::make_tuple(PhotoView::DragNone, 0, size_t(0)));
         RasterCanvas canvas(20, 10);
@@ -330,8 +319,7 @@ TEST(Quality, SourceOutputVerdictAndStatusLine) {
         {320, 320, 400, {10, 20, 80, 80}, {40, 80, 320, 320}, 320, 320, 0},
         {320, 320, 400, {0, 0, 100, 100}, {0, 0, 400, 400}, 320, 320, 1},
         {320, 320, 400, {0, 0, 80, 50}, {0, 0, 320, 200}, 320, 200, 4},
-        // Position and size truncate each on their own.
-        {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},
+        {320, 320, 400, {3, 7, 81, 79}, {12, 28, 324, 316}, 320, 312, 5},  // position and size truncate apart
         {320, 480, 1600, {0, 0, 300, 320}, {0, 0, 300, 320}, 320, 341, 3},  // enlarged 256-fold, then fitted
         {480, 320, 1600, {0, 0, 500, 480}, {0, 0, 500, 480}, 500, 480, 2},  // output height = device width: no fitting
         {10000, 10000, 1600, {0, 0, 1000, 800}, {0, 0, 1000, 800}, 10000, 8000, 3},
@@ -380,20 +368,16 @@ TEST(SelectionDrag, EachZoneStartsItsDragWhichAppliesItsConstraintsInOrder) {
                        y = uint32_t(b.top + (c.mode == tl ? 0 : c.mode == br ? b.height : b.height / 2));
         v.view.onMouseMove(0, x, y);
         v.view.onMouseButton(0, x, y, true);
+        v.view.onMouseButton(0, 65000, 65000, true);  // a down outside the zones keeps the drag
         v.view.onMouseMove(0, c.x, c.y);
         EXPECT_EQ(selectionOf(v.view), c.after) << c.before << " to (" << c.x << ", " << c.y << ")";
         const ViewCursor cursor = c.mode == move ? ViewCursor::Move : ViewCursor::SizeNwse;
         EXPECT_EQ(v.host.cursors, std::vector<ViewCursor>(2, cursor));
         EXPECT_EQ(std::make_tuple(v.host.statusTexts.size(), v.view.sourceWidth, v.host.invalidations, v.view.dragMode),
                   std::make_tuple(size_t(1), c.after.width * 4, std::vector<bool>{false}, c.mode));
+        v.view.reset();  // regression: a reset mid-drag left the control holding the mouse
+        v.view.onMouseButton(0, c.x, c.y, false);
+        EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases),
+                  std::make_tuple(PhotoView::DragNone, 2, 1));
     }
-    // Regression: a reset mid-drag left the control holding the mouse. A down outside the zones keeps the drag.
-    Framed v({100, 100, 100, 100});
-    v.view.onMouseButton(0, 100, 100, true);
-    v.view.onMouseButton(0, 300, 20, true);
-    EXPECT_EQ(v.view.dragMode, PhotoView::DragTopLeft);
-    v.view.reset();
-    v.view.onMouseButton(0, 100, 100, false);
-    EXPECT_EQ(std::make_tuple(v.view.dragMode, v.host.captures, v.host.releases),
-              std::make_tuple(PhotoView::DragNone, 2, 1));
 }

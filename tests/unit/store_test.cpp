@@ -53,9 +53,6 @@ TEST_F(StoreTest, UsersComeBackInOrderWithTheirNamesFoldersIdsCardsAndSettings) 
         EXPECT_EQ(std::make_tuple(id == idOf(names[i][0]), id != uint32_t(i), std::string(name), std::string(folder)),
                   std::make_tuple(true, true, std::string(names[i][0]), std::string(names[i][1])));
     }
-    uint32_t id = 0;
-    EXPECT_EQ(std::make_tuple(library.userIdAt(2, &id), library.userIdAt(-1, &id), library.userIdFromName("bob", &id)),
-              std::make_tuple(int32_t(StoreUnknownUser), int32_t(StoreUnknownUser), int32_t(StoreUnknownUser)));
     const uint32_t a = idOf("Ann: Example"), bob = idOf("Bob");
     ASSERT_EQ(library.writeSetting(a, "Brennick", "VistrelWidth", 160), StoreOk);
     ASSERT_EQ(library.writeSetting(a, "Other", "VistrelWidth", 0xFFFFFFFFu), StoreOk);
@@ -106,7 +103,8 @@ TEST_F(StoreTest, UnknownUsersSlotsBadNamesAndNullPointersGiveErrorsAndClearedOu
     EXPECT_EQ(value, 320u);
     EXPECT_EQ(library.cardSupport(nobody, &value) + library.slotCount(nobody, &count), 2 * StoreUnknownUser);
     EXPECT_EQ(value | count, 0u);
-    const int32_t unknown[] = {library.installToMemory("Nobody", photo.c_str()),
+    const int32_t unknown[] = {library.installToMemory("Nobody", photo.c_str()), library.userIdFromName("ann", &value),
+                               library.userIdAt(1, &value), library.userIdAt(-1, &value),
                                library.installToCard(nobody, 501, photo.c_str()),
                                library.writeSetting(nobody, "Brennick", "VistrelWidth", 1)},
                   noSlot[] = {library.slotName(ann.id, 12345, text, &(size = 9)),
@@ -136,7 +134,6 @@ TEST_F(StoreTest, UnknownUsersSlotsBadNamesAndNullPointersGiveErrorsAndClearedOu
         ASSERT_EQ(library.store().addUser(name, {}, &user), StoreOk) << name;
         EXPECT_EQ(user.folder, folder);
     }
-    EXPECT_EQ(StoreLibrary("/no/such/vistrel/root").userCount() + addUser("", "Ann"), 2 * StoreNoRoot);
 }
 
 // A store file a person mended badly reads as damaged and is left for the person to mend.
@@ -180,8 +177,8 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
         {"[Other]\nVistrelWidth=5\n[Brennick]\nVistrelHeight=5\n", 320}};
     for (const auto& [text, expected] : written) {
         ASSERT_TRUE(writeText(userFile("settings.ini"), text));
-        EXPECT_EQ(library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), StoreOk);
-        EXPECT_EQ(value, expected) << text;
+        EXPECT_EQ(std::make_pair(library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320), value),
+                  std::make_pair(int32_t(StoreOk), expected)) << text;
     }
     ASSERT_TRUE(writeText(dir.file("users.txt"), "# mine\r\n\r\n1001\tAnn\tAnn Example\r\n  # more\n7\tBob\tBob"));
     EXPECT_EQ(std::make_tuple(library.userCount(), library.userIdFromName("Bob", &value), value),
