@@ -257,9 +257,8 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
             {"VistrelWidth", c.side}, {"VistrelHeight", c.side}, {"VistrelStorage", c.storage}};
         library.fail[c.failing] = -1;
         PhotoView view;
-        view.deviceWidth = view.deviceHeight = 999;
+        view.deviceWidth = view.deviceHeight = 999, view.storageIndex = view.storageCount = 3;  // stale
         snprintf(view.outputFolder, sizeof view.outputFolder, "stale\\");
-        view.storageIndex = view.storageCount = 3;
         EXPECT_EQ(readUserSettings(library, "Ann", view), c.read) << c.failing;
         std::string shown = std::to_string(view.deviceWidth) + " " + std::to_string(view.deviceHeight) + " " +
                             view.outputFolder + " " + std::to_string(view.storageIndex);
