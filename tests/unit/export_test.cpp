@@ -170,7 +170,6 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     enum Folder { Present, Missing, Unread, Path256 };
     const std::string noStorage = "16|Choose a storage before sending.", cannot = "16|Can not create file : $",
                       failed = "16|Error during JPEG generation !";
-    const Strings memory = {"INSTAIDE 103 Ann $"};
     const struct {
         uint16_t storage;
         Strings existing;
@@ -180,8 +179,8 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         bool loaded = true;
         Folder folder = Present;
     } cases[] = {
-        {0, {}, {}, "Blocks.pdb", memory, {installed("Blocks.pdb", "Internal memory")}},
-        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory,
+        {0, {}, {}, "Blocks.pdb", {"INSTAIDE 103 Ann $"}, {installed("Blocks.pdb", "Internal memory")}},
+        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", {"INSTAIDE 103 Ann $"},
          {installed("Blocks(2).pdb", "Internal memory")}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
@@ -243,7 +242,6 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         Strings calls;
         std::string view;  // width height folder storage|names ids
     } cases[] = {
-        {"UserData 142 VistrelWidth", 160, 1, {"SD", "CF"}, false, upTo(2), "320 320  0|Internal memory"},
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
