@@ -4,10 +4,8 @@
 #include <vector>
 #include "photo/Canvas.h"
 
-// A canvas in memory, top-down, one 0x00BBGGRR colour value per pixel; every operation honours
-// the clip. Dotted lines alternate dot (pen colour) and gap (white) from each line's first pixel
-// and leave out the end point, as GDI's LineTo does; only the set of pixels touched is meant to
-// agree with GDI, not the pattern.
+// A canvas in memory, top-down, 0x00BBGGRR per pixel, clipped. Dotted lines alternate dot and white gap and
+// leave out the end point, as GDI's LineTo does; only the set of pixels touched is meant to agree with GDI.
 class RasterCanvas : public Canvas {
 public:
     static constexpr uint32_t White = 0x00FFFFFF;

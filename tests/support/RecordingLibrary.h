@@ -15,7 +15,6 @@ public:
     struct Slot {
         uint32_t id;
         std::string name;
-        bool nameFails = false;  // 154 refuses this slot
     };
     struct User {
         uint32_t id;
@@ -96,7 +95,7 @@ public:
         if (called("UserData 154")) return code;
         if (User* user = find(userId))
             for (Slot& slot : user->slots)
-                if (slot.id == slotId) return !slot.nameFails && text(slot.name, name, size) > 0 ? 0 : -4;
+                if (slot.id == slotId) return text(slot.name, name, size) > 0 ? 0 : -4;
         return -3;
     }
     int32_t installToMemory(const char* userName, const char* path) override {

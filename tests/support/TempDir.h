@@ -9,16 +9,10 @@ class TempDir {
 public:
     TempDir() {
         static std::atomic<unsigned> counter{0};
-        static const unsigned run = std::random_device{}();
+        static const std::string run = "vistrel-test-" + std::to_string(std::random_device{}()) + "-";
         std::error_code ec;
-        for (;;) {
-            auto candidate = std::filesystem::temp_directory_path() /
-                             ("vistrel-test-" + std::to_string(run) + "-" + std::to_string(counter++));
-            if (std::filesystem::create_directory(candidate, ec)) {
-                folder = candidate.string();
-                return;
-            }
-        }
+        do folder = (std::filesystem::temp_directory_path() / (run + std::to_string(counter++))).string();
+        while (!std::filesystem::create_directory(folder, ec));
     }
     ~TempDir() {
         std::error_code ec;

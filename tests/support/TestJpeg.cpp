@@ -78,9 +78,8 @@ std::vector<uint8_t> encodeJpeg(int width, int height, int components, const std
     ErrorManager err{};
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
-    std::vector<uint8_t> bytes;
-    if (compress(&cinfo, &err, width, height, components, samples.data(), &options, &out, &outSize))
-        bytes.assign(out, out + outSize);
+    const bool ok = compress(&cinfo, &err, width, height, components, samples.data(), &options, &out, &outSize);
+    std::vector<uint8_t> bytes(ok ? out : nullptr, ok ? out + outSize : nullptr);
     free(out);
     return bytes;
 }

@@ -4,30 +4,24 @@
 #include <filesystem>
 #include "export/DatabaseHeader.h"
 #include "export/DeviceSettings.h"
-#include "export/JpegExport.h"
 #include "export/PhotoName.h"
 #include "export/SettingsControls.h"
 #include "photo_fixture.h"
 #include "support/RecordingLibrary.h"
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
-#ifndef _WIN32
-#include <csignal>
-#include <sys/resource.h>
-#endif
+#include "unit/store_support.h"
 
 using Bytes = std::vector<uint8_t>;
 using Strings = std::vector<std::string>;
 
 namespace {
 
-// The device and storage controls, every write recorded; the combos behave as real ones do (a
-// selection outside the list selects none).
+// The device and storage controls, every write recorded; a selection outside a combo's list selects none.
 struct RecordingControls : SettingsControls {
-    Strings devices, storages, widthWrites, heightWrites, sendTitles;
+    Strings devices, storages, widthWrites, heightWrites;
     int deviceSelection = -1, storageSelection = -1;
     std::string widthEdit, heightEdit;
-    bool fillsScreen = true;
 
     static int inList(int index, const Strings& list) { return index >= 0 && size_t(index) < list.size() ? index : -1; }
     void addDevice(const char* name) override { devices.emplace_back(name); }
@@ -45,20 +39,15 @@ struct RecordingControls : SettingsControls {
     void setHeightText(const char* text) override { heightWrites.emplace_back(heightEdit = text); }
     void widthText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", widthEdit.c_str()); }
     void heightText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", heightEdit.c_str()); }
-    bool fillsScreenChecked() override { return fillsScreen; }
-    void enableSend(const char* title) override { sendTitles.emplace_back(title); }
+    bool fillsScreenChecked() override { return true; }
+    void enableSend(const char*) override {}
 };
 
-// A photograph of flat 32-pixel blocks, neighbours 25 or more apart: on selections at multiples of 16
-// the blocks' insides come back from libjpeg within a few levels. Grey: one component.
-Bytes blockPhoto(bool grey) {
+// A photograph as JPEG; grey: one component.
+Bytes photoOf(bool grey) {
+    const Bytes rgb = photographicRgb(192, 128);
     Bytes samples;
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 192; ++x) {
-            const int bx = x / 32, by = y / 32;
-            const Bytes rgb = {uint8_t(30 + 40 * bx), uint8_t(220 - 55 * by), uint8_t(110 + 25 * ((bx + 2 * by) % 5))};
-            samples.insert(samples.end(), rgb.begin(), rgb.begin() + (grey ? 1 : 3));
-        }
+    for (size_t i = 0; i < rgb.size(); i += grey ? 3 : 1) samples.push_back(rgb[i]);
     return encodeJpeg(192, 128, grey ? 1 : 3, samples, JpegOptions{100, false, false});
 }
 
@@ -70,23 +59,11 @@ std::string hostFile(std::string path) {
     return path;
 }
 
-Strings folderEntries(const std::string& folder) {
-    Strings names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(hostFile(folder), ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string installed(const std::string& file, const std::string& storage) {
     return "64|Photo ''" + file + "'' will be installed on ''Ann'' " + storage + " at next HotSync(r)";
 }
 
-// A photograph loaded in a 1000 x 1000 control (so selections are in photograph pixels); Ann (a 64 x 48
-// screen, storage 2, cards "SD Card" and "CF" as slots 501 and 502) and Bob (nothing stored, no card)
-// in a recording library rooted in the rig's folder. Ann is chosen, the photograph framed at 64 x 48,
-// and the calls so far forgotten.
+// A photograph in a 1000 x 1000 control; Ann (64 x 48, storage 2, cards 501 and 502) chosen and framed.
 struct Rig {
     TempDir dir;
     RecordingHost host;  // outlives the view, whose destructor repaints
@@ -95,10 +72,10 @@ struct Rig {
     RecordingLibrary library;
     DeviceSettings settings{library, controls, view};
 
-    explicit Rig(bool load = true, const std::string& photoName = "Blocks.jpg", bool grey = false) {
+    explicit Rig(bool load = true, bool grey = false) {
         view.attach(&host, 1000, 1000);
-        EXPECT_TRUE(writeFile(dir.file(photoName), blockPhoto(grey)));
-        if (load) view.loadPhoto(dir.file(photoName).c_str());
+        EXPECT_TRUE(writeFile(dir.file("Blocks.jpg"), photoOf(grey)));
+        if (load) view.loadPhoto(dir.file("Blocks.jpg").c_str());
         library.root = dir.path();
         library.addUser("Ann", "Ann", {"SD Card", "CF"}).settings = {
             {"VistrelWidth", 64}, {"VistrelHeight", 48}, {"VistrelStorage", 2}};
@@ -126,38 +103,24 @@ struct Rig {
     Strings messages() const {  // "icon|text", each with the send's caption
         Strings lines;
         for (const RecordingHost::Message& m : host.messages)
-            lines.push_back(m.caption == "Vistrel error" ? std::to_string(m.icon) + "|" + m.text
-                                                         : "caption " + m.caption);
+            lines.push_back(m.caption == "Vistrel error" ? std::to_string(m.icon) + "|" + m.text : m.caption);
         return lines;
     }
 };
 
-// The 88 bytes of a database header, as the handheld reads them.
-Bytes expectedHeader(const std::string& name) {
-    Bytes header(88, 0);
-    std::copy(name.begin(), name.end(), header.begin());
-    header[35] = 1;                                   // version 1, big-endian
-    std::copy_n("jpegVrel", 8, header.begin() + 60);  // type and creator
-    header[77] = 1;                                   // one record
-    header[81] = 0x58;                                // record 0's data at offset 88
-    return header;
-}
-
 }  // namespace
 
-// Memory gets a database (the header, then the stream), a card the plain JPEG: baseline, quality 80,
-// libjpeg's defaults, of the framed pixels resampled nearest-neighbour; a grey photograph too.
+// Memory gets the header then the JPEG, a card the JPEG alone: baseline, quality 80, nearest-neighbour pixels.
 TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
     uint8_t header[DatabaseHeaderSize];
     fillDatabaseHeader((std::string(31, 'n') + "xyz").c_str(), header);
-    EXPECT_EQ(Bytes(header, header + sizeof header), expectedHeader(std::string(31, 'n')));
+    EXPECT_EQ(Bytes(header, header + sizeof header), photoDatabase(std::string(31, 'n').c_str(), {}));
     const struct {
         Selection selection;
         bool grey;
     } cases[] = {{{16, 32, 64, 48}, false}, {{16, 16, 32, 24}, false}, {{16, 32, 64, 48}, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.selection << (c.grey ? " grey" : ""));
-        Rig r(true, "Blocks.jpg", c.grey);
+        Rig r(true, c.grey);
         r.frame(c.selection);
         r.send(0);
         r.send(1);
@@ -167,14 +130,8 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
         EXPECT_EQ(r.library.calls,
                   (Strings{"INSTAIDE 103 Ann " + pdbPath, "UserData 145", "INSTAIDE 118 1001 501 " + jpgPath}));
         const Bytes pdb = readFile(hostFile(pdbPath)), jpg = readFile(hostFile(jpgPath));
-        ASSERT_EQ(pdb.size(), 88 + jpg.size());
-        EXPECT_EQ(Bytes(pdb.begin(), pdb.begin() + 88), expectedHeader("Blocks"));
-        EXPECT_TRUE(std::equal(jpg.begin(), jpg.end(), pdb.begin() + 88));
-        const DecodedJpeg decoded = decodeJpeg(jpg.data(), jpg.size());
-        ASSERT_EQ(std::make_tuple(decoded.ok, decoded.width, decoded.height, decoded.components),
-                  std::make_tuple(true, 64, 48, 3));
-        Bytes expected;  // nearest neighbour from the bottom-up BGR0 photograph
-        size_t checked = 0, wrong = 0;
+        EXPECT_TRUE(pdb == photoDatabase("Blocks", jpg)) << c.selection;
+        Bytes expected;  // nearest neighbour from the bottom-up BGR0 photograph, as RGB
         const PhotoView& v = r.view;
         for (int32_t y = 0; y < 48; ++y)
             for (int32_t x = 0; x < 64; ++x) {
@@ -182,47 +139,9 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
                               row = v.sourceTop + y * v.sourceHeight / 48;
                 const uint8_t* p = v.photoPixels.data() + (size_t(v.imageHeight - 1 - row) * v.imageWidth + column) * 4;
                 expected.insert(expected.end(), {p[2], p[1], p[0]});
-                if ((column % 32 + 4) % 32 < 8 || (row % 32 + 4) % 32 < 8) continue;  // libjpeg blends near an edge
-                const uint8_t* out = &decoded.samples[expected.size() - 3];  // red, green, blue; the same for grey
-                for (int k = 0; k < 3; ++k, ++checked)
-                    wrong += abs(out[k] - p[2 - k]) > 6 || (c.grey && abs(out[k] - out[1]) > 2);
             }
-        EXPECT_EQ(wrong, 0u);
-        EXPECT_GT(checked, expected.size() / 4);
         EXPECT_TRUE(jpg == encodeJpeg(64, 48, 3, expected, JpegOptions{80, false, true}));
     }
-}
-
-// Under the sanitizers a row buffer one byte short, or a read past the last row or column, fails
-// here; a refused export writes nothing at all, and the stream level shows nothing.
-TEST(Send, OddSizesAndSelectionsAtTheFarEdgesAreWrittenOthersRefused) {
-    const struct {
-        int32_t left, top, width, height, outputWidth, outputHeight;
-        bool written;
-    } cases[] = {{0, 0, 320, 240, 319, 1, true},    {319, 239, 1, 1, 1, 1, true},   {300, 200, 20, 40, 319, 7, true},
-                 {0, 0, 320, 240, 1, 1, true},      {1, 0, 320, 240, 320, 240, false}, {0, 0, 0, 240, 320, 240, false},
-                 {0, 0, 320, 240, 0, 240, false},   {-1, 0, 10, 10, 10, 10, false}};
-    TempDir dir;
-    HostedView v;
-    loadSynthetic(v.view, 320, 240);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << (Selection{c.left, c.top, c.width, c.height}) << " to " << c.outputWidth
-                                        << " x " << c.outputHeight);
-        v.view.sourceLeft = c.left, v.view.sourceTop = c.top, v.view.sourceWidth = c.width,
-        v.view.sourceHeight = c.height;
-        v.view.outputWidth = c.outputWidth, v.view.outputHeight = c.outputHeight;
-        FILE* stream = fopen(dir.file("out.pdb").c_str(), "wb");
-        ASSERT_NE(stream, nullptr);
-        EXPECT_EQ(writeExport(v.view, stream, "out", true), c.written);
-        fclose(stream);
-        const Bytes bytes = readFile(dir.file("out.pdb"));
-        const DecodedJpeg decoded =
-            bytes.size() > 88 ? decodeJpeg(bytes.data() + 88, bytes.size() - 88) : DecodedJpeg{};
-        EXPECT_EQ(std::make_tuple(bytes.empty(), decoded.ok, decoded.width, decoded.height),
-                  c.written ? std::make_tuple(false, true, c.outputWidth, c.outputHeight)
-                            : std::make_tuple(true, false, 0, 0));
-    }
-    EXPECT_TRUE(v.host.messages.empty());
 }
 
 TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
@@ -234,64 +153,23 @@ TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     EXPECT_FALSE(r.view.exportJpeg(taken.c_str(), "taken", false));
     EXPECT_FALSE(r.view.exportJpeg(missing.c_str(), "x", false));
     EXPECT_EQ(readFile(hostFile(taken)), (Bytes{1, 2, 3}));  // never truncated
-    const Bytes written = readFile(hostFile(fresh));
-    EXPECT_TRUE(decodeJpeg(written.data(), written.size()).ok);
     EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken, "16|Can not create file : " + missing}));
 }
 
-#ifndef _WIN32
-// Regression: a full disk (a file-size limit, SIGXFSZ ignored) ended the program through libjpeg's
-// error exit; it must end the send alone, with no partial file and nothing queued.
-TEST(Send, AFailedWriteAnywhereInTheFileLeavesNothingAndSaysSo) {
-    const long full = [] {
-        Rig r;
-        r.send(0);
-        return long(readFile(hostFile(r.outputFile("Blocks.pdb"))).size());
-    }();
-    ASSERT_GT(full, 88);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
-    for (long bytes : {0L, 50L, 88L, full / 2, full - 1, full}) {
-        Rig r;
-        rlimit limit = saved;
-        limit.rlim_cur = rlim_t(bytes);
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-        testing::internal::CaptureStderr();  // libjpeg reports the failed write there
-        r.send(0);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        testing::internal::GetCapturedStderr();
-        const bool room = bytes == full;  // exactly enough room: the limit itself is no obstacle
-        EXPECT_EQ(folderEntries(r.view.outputFolder), room ? Strings{"Blocks.pdb"} : Strings{}) << bytes;
-        EXPECT_EQ(r.library.calls.size(), room ? 1u : 0u) << bytes;
-        EXPECT_EQ(r.messages(), room ? Strings{installed("Blocks.pdb", "Internal memory")}
-                                     : Strings{"16|Error during JPEG generation !"});
-    }
-    signal(SIGXFSZ, handler);
-}
-#endif
-
-TEST(Send, BaseNameIsTheFileNameWithoutItsLastExtensionAndSkippedCharacters) {
-    const std::string in = "C:\\p\\";
-    const std::string cases[][2] = {
-        {"C:\\My Photos\\Summer trip.jpeg", "Summertrip"}, {in + "a.b.c.jpg", "a.b.c"}, {in + "NoDot", "NoDot"},
-        {in + "!a\xc9z{|}~\x7f .jpg", "!az"}, {in + std::string(64, 'b') + "XYZ", "XYZ"},  // the 65th starts again
-        {"", "Photo"}, {in + ".jpg", "Photo"},  // an unnamed database would be refused
-        {"/home/ann/x.y.jpg", "x.y"}};          // a forward slash must never reach the output path
-    for (const auto& c : cases) {
-        char base[BaseNameSize];
-        photoBaseName(c[0].c_str(), base);
-        EXPECT_EQ(std::string(base), c[1]) << c[0];
-    }
-}
-
-// Each send shows one message (and the file it could not create), writes at most the first free
-// name, leaves existing files alone and calls the library only to queue.
+// Each send shows one message, writes at most the first free name and calls the library only to queue.
 TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
-    enum Folder { Present, Missing, Unread, Path255, Path256 };
+    char name[NumberedNameSize];  // the number suffix survives a long base
+    numberedName("A123456789B123456789C123456789D", 5000, name);
+    EXPECT_STREQ(name, "A123456789B123456789C1234(5000)");
+    // The base skips what a database name cannot hold; an unnamed database would be refused.
+    for (const auto& [path, base] : {std::pair{"C:\\p\\!a\xc9z{|}~\x7f .jpg", "!az"}, {"C:\\p\\.jpg", "Photo"}}) {
+        char got[BaseNameSize];
+        photoBaseName(path, got);
+        EXPECT_STREQ(got, base);
+    }
+    enum Folder { Present, Missing, Unread, Path256 };
     const std::string noStorage = "16|Choose a storage before sending.", cannot = "16|Can not create file : $",
                       failed = "16|Error during JPEG generation !";
-    const Strings memory = {"INSTAIDE 103 Ann $"}, card = {"UserData 145", "INSTAIDE 118 1001 501 $"};
     const struct {
         uint16_t storage;
         Strings existing;
@@ -301,27 +179,17 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         bool loaded = true;
         Folder folder = Present;
     } cases[] = {
-        {0, {}, {}, "Blocks.pdb", memory, {installed("Blocks.pdb", "Internal memory")}},
-        {1, {}, {}, "Blocks.jpg", card, {installed("Blocks.jpg", "SD Card")}},
-        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", memory,
+        {0, {}, {}, "Blocks.pdb", {"INSTAIDE 103 Ann $"}, {installed("Blocks.pdb", "Internal memory")}},
+        {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", {"INSTAIDE 103 Ann $"},
          {installed("Blocks(2).pdb", "Internal memory")}},
-        {1, {"Blocks.jpg", "Blocks(2).jpg", "Blocks(3).pdb"}, {}, "Blocks(3).jpg", card,
-         {installed("Blocks(3).jpg", "SD Card")}},
-        {0, {}, {{"INSTAIDE 103", -1}}, "Blocks.pdb", memory,
-         {"16|Error 0xFFFFFFFF when installing $ on ''Ann'' device !"}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
-        {1, {}, {{"INSTAIDE 118", 0x1234}}, "Blocks.jpg", card,
-         {"16|Error 0x1234 when installing $ on ''Ann'' device !"}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
         {0, {}, {}, "", {}, {"16|No photo to send: choose a jpeg file first."}, false},
         {3, {}, {}, "", {}, {noStorage}},  // past the last card
-        {0xFFFF, {}, {}, "", {}, {noStorage}},
         {0, {}, {}, "", {}, {"16|No output folder for this device: choose a device whose HotSync folder can be read."},
          true, Unread},
-        // A path that fits its field is tried (the folder is missing); a longer one is not cut short.
-        {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Path255},
-        {0, {}, {}, "Blocks.pdb", {}, {"16|Unable to create output file !"}, true, Path256},
+        {0, {}, {}, "Blocks.pdb", {}, {"16|Unable to create output file !"}, true, Path256},  // not cut short
     };
     for (const auto& c : cases) {
         Rig r(c.loaded);
@@ -329,11 +197,9 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         for (const std::string& name : c.existing) ASSERT_TRUE(writeFile(hostFile(folder + name), {}));
         if (c.folder == Missing) std::filesystem::remove(hostFile(folder));
         if (c.folder == Unread) r.library.fail["UserData 105"] = -1, r.choose(0), r.library.calls.clear();
-        if (c.folder == Path255 || c.folder == Path256) {
-            const size_t length = c.folder == Path255 ? 255 : 256;
+        if (c.folder == Path256)
             snprintf(r.view.outputFolder, sizeof r.view.outputFolder, "%s%s\\", folder.c_str(),
-                     std::string(length - folder.size() - c.file.size() - 1, 'm').c_str());
-        }
+                     std::string(256 - folder.size() - c.file.size() - 1, 'm').c_str());
         const std::string path = r.outputFile(c.file);
         SCOPED_TRACE(path + " " + std::to_string(c.storage));
         r.library.fail = c.fail;
@@ -345,72 +211,16 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         };
         EXPECT_EQ(r.messages(), withPath(c.messages));
         EXPECT_EQ(r.library.calls, withPath(c.calls));
-        Strings entries = c.existing;  // a file whose install is refused stays
-        if (!c.file.empty() && c.folder == Present) entries.push_back(c.file);
-        std::sort(entries.begin(), entries.end());
-        EXPECT_EQ(folderEntries(folder), entries);
+        const bool written = !c.file.empty() && c.folder == Present;  // and kept when its install is refused
+        std::error_code ec;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(hostFile(folder), ec), {}),
+                  ptrdiff_t(c.existing.size() + written));
+        EXPECT_EQ(readFile(hostFile(path)).empty(), !written);
         for (const std::string& name : c.existing) EXPECT_TRUE(readFile(hostFile(folder + name)).empty()) << name;
     }
 }
 
-// The number suffix survives a long base in file and database name; 5000 is the last number tried
-// (native only: making 5000 files under Wine takes some 20 s).
-TEST(Send, ALongBaseIsShortenedSoTheNumberSurvives) {
-    char name[NumberedNameSize];
-    numberedName("A123456789B123456789C123456789D", 5000, name);
-    EXPECT_STREQ(name, "A123456789B123456789C1234(5000)");
-    Rig r(true, "A123456789B123456789C123456789D123456789.jpg");
-    for (uint16_t storage : {0, 0, 0, 1, 1}) r.send(storage);
-    const std::string plain = "A123456789B123456789C123456789D", cut = "A123456789B123456789C1234567";
-    EXPECT_EQ(folderEntries(r.view.outputFolder),
-              (Strings{cut + "(2).jpg", cut + "(2).pdb", cut + "(3).pdb", plain + ".jpg", plain + ".pdb"}));
-    for (const std::string& base : {plain, cut + "(2)", cut + "(3)"}) {
-        const Bytes bytes = readFile(hostFile(r.outputFile(base + ".pdb")));
-        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 32).c_str(), base);  // the database name
-    }
-    EXPECT_EQ(r.messages().at(2), installed(cut + "(3).pdb", "Internal memory"));
-#ifndef _WIN32
-    Rig many;
-    for (int n = 1; n < 5000; ++n)
-        ASSERT_TRUE(
-            writeFile(hostFile(many.outputFile(n == 1 ? "Blocks.pdb" : "Blocks(" + std::to_string(n) + ").pdb")), {}));
-    many.send(0);
-    many.send(0);
-    EXPECT_EQ(many.messages(),
-              (Strings{installed("Blocks(5000).pdb", "Internal memory"), "16|Unable to create output file !"}));
-    EXPECT_EQ(many.library.calls.size(), 1u);
-#endif
-}
-
-TEST(DeviceList, ListsReadableUsersInLibraryOrderAndCountsEveryone) {
-    const std::string name63(63, 'n');
-    Strings everyone = {"UserData 101"};
-    for (int i = 0; i < 4; ++i) everyone.insert(everyone.end(), {"UserData 102", "UserData 103"});
-    const struct {
-        const char* failing;
-        int16_t count;
-        Strings devices, calls;
-    } cases[] = {
-        {"none; a name deviceName cannot hold is left out", 4, {"Ann", name63, "Bob"}, everyone},
-        {"UserData 101", -1, {}, {"UserData 101"}},
-        {"UserData 102", 4, {}, {"UserData 101", "UserData 102", "UserData 102", "UserData 102", "UserData 102"}},
-        {"UserData 103", 4, {}, everyone}};
-    for (const auto& c : cases) {
-        RecordingLibrary library;
-        for (const std::string& name : {std::string("Ann"), name63, std::string(64, 'm'), std::string("Bob")})
-            library.addUser(name, "f");
-        library.fail[c.failing] = -2;
-        RecordingControls controls;
-        PhotoView view;
-        EXPECT_EQ(DeviceSettings(library, controls, view).fillDeviceList(), c.count) << c.failing;
-        EXPECT_EQ(controls.devices, c.devices) << c.failing;
-        EXPECT_EQ(library.calls, c.calls) << c.failing;
-    }
-}
-
-// A read starts from the defaults (320 x 320, internal memory alone, no folder), so that nothing of the
-// user chosen before survives, and stops at the first failure; a card is listed only when its name and
-// the card support are read, at most 9; a stored side below one reads as 320, the storage as its low 16 bits.
+// A read starts from the defaults, so that nothing of the user before survives, and stops at the first failure.
 TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     const Strings reads = {"UserData 145", "UserData 142 VistrelWidth", "UserData 142 VistrelHeight", "UserData 105",
                            "UserData 104", "UserData 142 VistrelStorage", "UserData 150", "UserData 151"};
@@ -432,20 +242,9 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
         Strings calls;
         std::string view;  // width height folder storage|names ids
     } cases[] = {
-        {"UserData 145", 160, 1, {"SD", "CF"}, false, upTo(1), "320 320  0|Internal memory"},
-        {"UserData 142 VistrelWidth", 160, 1, {"SD", "CF"}, false, upTo(2), "320 320  0|Internal memory"},
-        {"UserData 142 VistrelHeight", 160, 1, {"SD", "CF"}, false, upTo(3), "160 320  0|Internal memory"},
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
-        {"UserData 104", 160, 1, {"SD", "CF"}, false, upTo(5), "160 160  0|Internal memory"},
-        {"UserData 142 VistrelStorage", 160, 1, {"SD", "CF"}, false, upTo(6),
-         "160 160 " + folder + " 0|Internal memory"},
-        {"UserData 150", 160, 1, {"SD", "CF"}, true, upTo(7), "160 160 " + folder + " 1|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
-        {"", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1" + all},
-        {"", 160, 0, {"SD"}, true, upTo(8, {"UserData 154", "UserData 148"}),  // one card
-         "160 160 " + folder + " 0|Internal memory|SD 501"},
         {"", 0, 0x10002, {"SD", "CF"}, true, twoCards, "320 320 " + folder + " 2" + all},
-        {"", 0xFFFFFFFF, 0xFFFF0000, {}, true, upTo(7), "320 320 " + folder + " 0|Internal memory"},
         {"", 32767, 0x10109, eleven, true, nineCards,
          "32767 32767 " + folder + " 265|Internal memory|C1|C2|C3|C4|C5|C6|C7|C8|C9" +
              " 501 502 503 504 505 506 507 508 509"},
@@ -456,81 +255,18 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
             {"VistrelWidth", c.side}, {"VistrelHeight", c.side}, {"VistrelStorage", c.storage}};
         library.fail[c.failing] = -1;
         PhotoView view;
-        view.deviceWidth = view.deviceHeight = 999;
+        view.deviceWidth = view.deviceHeight = 999, view.storageIndex = view.storageCount = 3;  // stale
         snprintf(view.outputFolder, sizeof view.outputFolder, "stale\\");
-        view.storageIndex = view.storageCount = 3;
         EXPECT_EQ(readUserSettings(library, "Ann", view), c.read) << c.failing;
         std::string shown = std::to_string(view.deviceWidth) + " " + std::to_string(view.deviceHeight) + " " +
                             view.outputFolder + " " + std::to_string(view.storageIndex);
         for (int i = 0; i <= view.storageCount; ++i) shown += std::string("|") + view.storageNames[i];
         for (int i = 0; i < view.storageCount; ++i) shown += " " + std::to_string(view.storageIds[i]);
-        EXPECT_EQ(shown, c.view) << c.failing;
-        EXPECT_EQ(library.calls, c.calls) << c.failing;
-    }
-    RecordingLibrary library;  // a card whose name cannot be read is left out
-    library.addUser("Ann", "Ann", {"SD", "CF"}).slots[0].nameFails = true;
-    PhotoView view;
-    EXPECT_TRUE(readUserSettings(library, "Ann", view));
-    EXPECT_EQ(std::make_tuple(view.storageCount, std::string(view.storageNames[1]), view.storageIds[0]),
-              std::make_tuple(uint16_t(1), std::string("CF"), 502u));
-    EXPECT_EQ(library.calls, upTo(8, {"UserData 154", "UserData 154", "UserData 148"}));
-}
-
-TEST(WriteUserSettings, StoresWidthHeightAndStorageInOrderStoppingAtTheFirstFailure) {
-    const Strings calls = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
-                           "UserData 143 VistrelStorage=65535"};
-    for (size_t failing = 0; failing <= 4; ++failing) {  // 4: nothing fails
-        RecordingLibrary library;
-        library.addUser("Ann", "Ann");
-        if (failing < 4) library.fail[calls[failing]] = -7;
-        EXPECT_EQ(writeUserSettings(library, "Ann", 200, 150, 0xFFFF), failing == 4);
-        EXPECT_EQ(library.calls, Strings(calls.begin(), calls.begin() + std::min<size_t>(failing + 1, 4)));
+        EXPECT_EQ(std::make_pair(shown, library.calls), std::make_pair(c.view, c.calls)) << c.failing;
     }
 }
 
-// Each choice shows what its read gave, whatever the choice before it, enables Send and rebuilds the
-// selection at the top-left corner; without a photograph the status asks for one.
-TEST(DeviceSelected, ShowsTheChosenUsersStoragesAndSizesAndRebuildsTheSelection) {
-    const Strings ann = {"Internal memory", "SD Card", "CF"};
-    const struct {
-        int device;
-        const char* failing;
-        uint32_t annStorage;
-        Strings storages;
-        int selected;
-        int32_t width, height;
-        std::string folder;
-        int32_t selectionHeight;
-    } cases[] = {{0, "", 2, ann, 2, 64, 48, "Ann", 48},
-                 {1, "", 2, {"Internal memory"}, 0, 320, 320, "Bob", 128},  // replaces all of Ann's
-                 {0, "UserData 145", 2, {"Internal memory"}, 0, 320, 320, "", 128},
-                 {0, "", 3, ann, -1, 64, 48, "Ann", 48}};  // a storage past the list selects none
-    Rig r;  // one rig throughout: every choice follows another
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.device) + c.failing);
-        r.library.fail = {{c.failing, -2}};
-        r.library.users[0].settings["VistrelStorage"] = c.annStorage;
-        r.controls.widthWrites.clear(), r.controls.heightWrites.clear(), r.controls.sendTitles.clear();
-        r.frame({10, 10, 30, 20});
-        r.choose(c.device);
-        EXPECT_STREQ(r.view.deviceName, c.device == 0 ? "Ann" : "Bob");
-        EXPECT_EQ(std::make_tuple(r.controls.storages, r.controls.storageSelection, r.controls.widthWrites,
-                                  r.controls.heightWrites),
-                  std::make_tuple(c.storages, c.selected, Strings{std::to_string(c.width)},
-                                  Strings{std::to_string(c.height)}));
-        EXPECT_EQ(r.controls.sendTitles, Strings{"Send to Vistrel"});
-        const std::string folder = c.folder.empty() ? "" : r.dir.path() + "\\" + c.folder + "\\Vistrel\\";
-        EXPECT_EQ(std::string(r.view.outputFolder), folder);
-        EXPECT_EQ(std::filesystem::is_directory(hostFile(folder)), !c.folder.empty());
-        EXPECT_EQ(selectionOf(r.view), (Selection{0, 0, c.selectionHeight * c.width / c.height, c.selectionHeight}));
-    }
-    Rig none(false);
-    EXPECT_EQ(std::make_tuple(none.host.lastStatus(), none.controls.sendTitles),
-              std::make_tuple(std::string("Choose a jpeg file..."), Strings{"Send to Vistrel"}));
-}
-
-// Set stores (for a chosen device) and applies valid sizes, rebuilding the selection; a side below one
-// is refused and its edit put back. "Fills screen" unchecked keeps the selection, checked resets it.
+// Set stores and applies valid sizes; a side below one is refused and its edit put back.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
                             "UserData 143 VistrelStorage=1"};
@@ -538,34 +274,21 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         std::string width, height;
         bool deviceChosen, applied;
         Strings calls, widthWrites, heightWrites;
-    } cases[] = {{"200", "150", true, true, stored, {}, {}},          {"  +200px", "150x", true, true, stored, {}, {}},
-                 {"200", "150", false, true, {}, {}, {}},             {"0", "150", true, false, {}, {"64"}, {}},
+    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "150", false, true, {}, {}, {}},
                  {"200", "-5", true, false, {}, {}, {"48"}},          {"0", "", true, false, {}, {"64"}, {"48"}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.width + "," + c.height);
         Rig r;
         r.frame({10, 10, 30, 20});
         r.controls.widthWrites.clear(), r.controls.heightWrites.clear();
-        r.controls.widthEdit = c.width;
-        r.controls.heightEdit = c.height;
+        r.controls.widthEdit = c.width, r.controls.heightEdit = c.height;
         r.controls.storageSelection = 1;
         if (!c.deviceChosen) r.controls.deviceSelection = -1;
         r.settings.onSetClicked();
         EXPECT_EQ(std::make_tuple(r.library.calls, r.controls.widthWrites, r.controls.heightWrites),
-                  std::make_tuple(c.calls, c.widthWrites, c.heightWrites));
+                  std::make_tuple(c.calls, c.widthWrites, c.heightWrites))
+            << c.width << "," << c.height;
         EXPECT_EQ(std::make_tuple(r.view.deviceWidth, r.view.deviceHeight, r.view.storageIndex),
                   c.applied ? std::make_tuple(200, 150, uint16_t(1)) : std::make_tuple(64, 48, uint16_t(2)));
         EXPECT_EQ(selectionOf(r.view), (c.applied ? Selection{0, 0, 170, 127} : Selection{10, 10, 30, 20}));
     }
-    Rig r;
-    r.frame({10, 10, 30, 20});
-    r.host.statusTexts.clear();
-    r.controls.fillsScreen = false;
-    r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view), r.host.statusTexts.size()),
-              std::make_tuple(false, Selection{10, 10, 30, 20}, size_t(0)));
-    r.controls.fillsScreen = true;
-    r.settings.onFillsScreenClicked();
-    EXPECT_EQ(std::make_tuple(r.view.keepProportions, selectionOf(r.view)),
-              std::make_tuple(true, Selection{0, 0, 64, 48}));
 }

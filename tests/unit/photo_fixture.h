@@ -37,9 +37,7 @@ struct HostedView {
 
 struct Selection {
     int32_t left, top, width, height;
-    bool operator==(const Selection& o) const {
-        return left == o.left && top == o.top && width == o.width && height == o.height;
-    }
+    bool operator==(const Selection& o) const { return memcmp(this, &o, sizeof o) == 0; }
 };
 inline Selection selectionOf(const PhotoView& view) {
     return {view.selectionLeft, view.selectionTop, view.selectionWidth, view.selectionHeight};
