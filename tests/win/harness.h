@@ -191,10 +191,10 @@ struct Program {
         SendMessageA(item(IDC_FILE_LIST), LVM_SETITEMSTATE, row, LPARAM(&change));
         pumpMessages();
     }
-    void doubleClickRow(const std::string& name) {  // on the row's label, as the mouse would
-        RECT bounds{LVIR_LABEL, 0, 0, 0};
+    void doubleClickRow(const std::string& name, LONG y = -1) {  // on the row's label, or at y below it
+        RECT bounds{LVIR_LABEL, 0, 0, 0};  // in list view a row's full bounds reach past what a click hits
         SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMRECT, row(name), LPARAM(&bounds));
-        const POINT at{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+        const POINT at{bounds.left + 2, y < 0 ? (bounds.top + bounds.bottom) / 2 : y};
         PostMessageA(item(IDC_FILE_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
         pumpMessages();
     }

@@ -51,18 +51,14 @@ TEST_F(IdLists, SizeCountCopyAppendAndAFailingAllocator) {
         appendIdList(holder, c.tail ? asList(*c.tail) : nullptr);
         EXPECT_EQ(bytesOf(holder.get()), c.expected) << &c - appends;
     }
-    LPITEMIDLIST kept;
-    {
-        IdListHolder holder(cloneIdList(asList(one)));
-        holder.reset(cloneIdList(asList(three)));
-        holder.clear();
-        holder.clear();
-        EXPECT_TRUE(tracking.live.size() == 2u);  // first and firstOfEmpty
-        holder.reset(cloneIdList(asList(one)));
-        kept = holder.release();
-        holder.reset(cloneIdList(asList(one)));
-    }
-    freeIdList(kept);
+    IdListHolder holder(cloneIdList(asList(one)));
+    holder.reset(cloneIdList(asList(three)));
+    holder.clear();
+    holder.clear();
+    EXPECT_EQ(tracking.live.size(), 2u);  // first and firstOfEmpty
+    holder.reset(cloneIdList(asList(one)));
+    freeIdList(holder.release());
+    holder.reset(cloneIdList(asList(one)));  // a released list is no longer held
     tracking.failFrom = tracking.allocations;
     EXPECT_EQ(cloneIdList(asList(three)), nullptr);
     EXPECT_EQ(copyFirstItem(asList(three)), nullptr);
@@ -266,31 +262,6 @@ TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks
     }
 }
 
-// The user's collapse (one by program is not reported) throws the children and their folder
-// away; the next expansion asks the shell afresh, and a folder gone since has no children.
-TEST_F(Browse, CollapseFreesTheChildrenAndTheNextExpansionEnumeratesAfresh) {
-    temp.folder("one");
-    temp.folder("one\\below");
-    Program program(noUsers);
-    ASSERT_TRUE(program.open(temp.path("one")));
-    const HWND tree = program.item(IDC_FOLDER_TREE);
-    HTREEITEM one = program.node(TVGN_CARET), top = program.node(TVGN_PARENT, one);
-    IShellFolder* shared = program.nodeRecord(one)->parentFolder;
-    shared->AddRef();
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, LPARAM(top));
-    SendMessageA(tree, WM_KEYDOWN, VK_LEFT, 0);
-    EXPECT_EQ(shared->Release(), 0u) << "a reference to the enumerated folder is left";
-    EXPECT_FALSE(program.expanded(top));
-    EXPECT_EQ(program.node(TVGN_CHILD, top), nullptr);
-    EXPECT_EQ(program.nodeItem(top, TVIF_CHILDREN).cChildren, 1) << "the node keeps its button";
-    temp.folder("two");
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(top));
-    EXPECT_EQ(program.children(top), (Names{"one", "two"}));
-    ASSERT_TRUE(RemoveDirectoryA(temp.path("one\\below").c_str()) && RemoveDirectoryA(temp.path("one").c_str()));
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(program.child(top, "one")));
-    EXPECT_EQ(program.node(TVGN_CHILD, program.child(top, "one")), nullptr);
-}
-
 // Wine answers SHGFI_LINKOVERLAY with an overlay-only image even for a plain folder: a folder
 // that is no link shows its own icons. Names asked through the dialog never pass the buffer.
 TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
@@ -357,21 +328,25 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
     }
 }
 
-// A real double-click on a sub-folder row walks the tree to it; one on empty space names no
-// row and does nothing.
-TEST_F(Browse, DoubleClickingASubFolderRowOpensIt) {
+// Fault: once the desktop was collapsed, double-clicking a folder row did nothing: the walk
+// started from the root's children without expanding the root. A click on empty space does nothing.
+TEST_F(Browse, DoubleClickingAFolderRowOpensItEvenUnderACollapsedDesktop) {
     temp.folder("Trip");
     temp.file("Trip\\Boat.jpg");
     temp.file("Harbour.jpg");
     Program program(noUsers);
+    const HTREEITEM root = program.node(TVGN_ROOT);
+    const std::string folder = program.children(root).at(0);
+    SendMessageA(program.item(IDC_FOLDER_TREE), WM_KEYDOWN, VK_LEFT, 0);
+    pumpMessages();
+    ASSERT_FALSE(program.expanded(root));
+    program.doubleClickRow(folder);
+    EXPECT_EQ(program.nodeName(program.node(TVGN_CARET)), folder);
+    EXPECT_EQ(program.node(TVGN_PARENT, program.node(TVGN_CARET)), root);
     ASSERT_TRUE(program.open(temp.path()));
     const HTREEITEM top = program.node(TVGN_CARET);
-    RECT bounds{LVIR_LABEL, 0, 0, 0};  // in list view a row's full bounds reach past what a click hits
-    SendMessageA(program.item(IDC_FILE_LIST), LVM_GETITEMRECT, program.row("Trip"), LPARAM(&bounds));
-    for (POINT at : {POINT{bounds.left + 2, 300}, POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2}}) {
-        PostMessageA(program.item(IDC_FILE_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-        pumpMessages();
-    }
+    program.doubleClickRow("Trip", 300);
+    program.doubleClickRow("Trip");
     const HTREEITEM trip = program.node(TVGN_CARET);
     EXPECT_EQ(program.nodeName(trip), "Trip");
     EXPECT_EQ(program.node(TVGN_PARENT, trip), top);
@@ -380,8 +355,9 @@ TEST_F(Browse, DoubleClickingASubFolderRowOpensIt) {
 }
 
 // Fault: Wine's tree moves its selection up to a collapsed ancestor without reporting it, and
-// the list went on showing the folder below, no longer highlighted.
-TEST_F(Browse, CollapsingAnAncestorOfTheSelectionByItsButtonListsTheAncestor) {
+// the list went on showing the folder below. The collapse frees the children and their folder;
+// the next expansion asks the shell afresh, and a folder gone since has no children.
+TEST_F(Browse, CollapsingAnAncestorOfTheSelectionListsItAndTheNextExpansionEnumeratesAfresh) {
     for (const char* folder : {"one", "one\\two", "one\\two\\three"}) temp.folder(folder);
     temp.file("one\\top.txt");
     Program program(noUsers);
@@ -389,6 +365,8 @@ TEST_F(Browse, CollapsingAnAncestorOfTheSelectionByItsButtonListsTheAncestor) {
     ASSERT_EQ(program.rows(), Names{"three"});
     const HWND tree = program.item(IDC_FOLDER_TREE);
     const HTREEITEM one = program.node(TVGN_PARENT, program.node(TVGN_CARET));
+    IShellFolder* shared = program.nodeRecord(program.node(TVGN_CARET))->parentFolder;
+    shared->AddRef();
     RECT label{};
     std::memcpy(&label, &one, sizeof one);  // the rectangle carries the node in
     ASSERT_TRUE(SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(&label)));
@@ -401,21 +379,15 @@ TEST_F(Browse, CollapsingAnAncestorOfTheSelectionByItsButtonListsTheAncestor) {
     EXPECT_FALSE(program.expanded(one));
     EXPECT_EQ(program.node(TVGN_CARET), one);
     EXPECT_EQ(program.rows(), (Names{"two", "top.txt"}));
-}
-
-// Fault: once the desktop was collapsed, double-clicking a folder row did nothing: the walk
-// started from the root's children without expanding the root.
-TEST_F(Browse, DoubleClickingAFolderRowWalksFromACollapsedDesktop) {
-    Program program(noUsers);
-    const HTREEITEM root = program.node(TVGN_ROOT);
-    SendMessageA(program.item(IDC_FOLDER_TREE), TVM_SELECTITEM, TVGN_CARET, LPARAM(root));
-    const std::string folder = program.children(root).at(0);
-    SendMessageA(program.item(IDC_FOLDER_TREE), WM_KEYDOWN, VK_LEFT, 0);
-    pumpMessages();
-    ASSERT_FALSE(program.expanded(root));
-    program.doubleClickRow(folder);
-    EXPECT_EQ(program.nodeName(program.node(TVGN_CARET)), folder);
-    EXPECT_EQ(program.node(TVGN_PARENT, program.node(TVGN_CARET)), root);
+    EXPECT_EQ(shared->Release(), 0u) << "a reference to the enumerated folder is left";
+    EXPECT_EQ(program.node(TVGN_CHILD, one), nullptr);
+    EXPECT_EQ(program.nodeItem(one, TVIF_CHILDREN).cChildren, 1) << "the node keeps its button";
+    temp.folder("one\\four");
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(one));
+    EXPECT_EQ(program.children(one), (Names{"four", "two"}));
+    ASSERT_TRUE(RemoveDirectoryA(temp.path("one\\two\\three").c_str()) && RemoveDirectoryA(temp.path("one\\two").c_str()));
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(program.child(one, "two")));
+    EXPECT_EQ(program.node(TVGN_CHILD, program.child(one, "two")), nullptr);
 }
 
 namespace {
