@@ -1,5 +1,4 @@
-// The program's stories through its real dialog in this process, its layout, its picture
-// control and painting, its help, and the HotSync libraries bound by ordinal.
+// The program's stories through its real dialog, its layout, painting, help and the HotSync libraries.
 #include <cstring>
 #include "app/DialogLayout.h"
 #include "app/GdiCanvas.h"
@@ -31,8 +30,7 @@ void writePhotograph(const std::string& path, int width, int height) {
     ASSERT_TRUE(writeFile(path, encodeJpeg(width, height, 3, photographicRgb(width, height))));
 }
 
-// Loads the photograph from the list, checks the status line names the frame, drags the
-// frame's bottom-right corner outwards and checks the status line follows.
+// Loads the photograph from the list and drags the frame's corner outwards; the status line follows.
 void loadAndEnlarge(Program& program, const std::string& folder, const char* name) {
     ASSERT_TRUE(program.open(folder));
     program.setRowState(program.row(name), LVIS_FOCUSED | LVIS_SELECTED);
@@ -59,8 +57,7 @@ void loadAndEnlarge(Program& program, const std::string& folder, const char* nam
 using Story = Session;
 }  // namespace
 
-// Send with no photograph is refused and writes nothing; then folder, row, frame, send to
-// memory, HotSync; then the same photograph to the card.
+// Send with no photograph is refused; then folder, row, frame, send to memory, HotSync; then to the card.
 TEST_F(Story, APhotographGoesFromItsFolderToTheHandheld) {
     TestStore hotSync(temp.path("HotSync"));
     ASSERT_EQ(addUser(hotSync.root(), "Ann", {"SD Card"}), StoreOk);
@@ -95,8 +92,7 @@ TEST_F(Story, APhotographGoesFromItsFolderToTheHandheld) {
         EXPECT_EQ(queue[0].toCard ? queue[0].slotId : 0u, s.offset ? 0u : uint32_t(FirstSlotId));
         const std::vector<uint8_t> written = readFile(queue[0].path);
         ASSERT_GT(written.size(), s.offset);
-        // A memory database is named after the photograph and typed "jpeg"; the JPEG inside
-        // has the framed output size.
+        // A memory database is named after the photograph and typed "jpeg"; the JPEG has the output size.
         if (s.offset) {
             EXPECT_EQ(std::string(written.begin(), written.begin() + 7) + std::string(&written[60], &written[64]), "Harbourjpeg");
         }
@@ -111,8 +107,7 @@ TEST_F(Story, APhotographGoesFromItsFolderToTheHandheld) {
     }
 }
 
-// No device chosen, or no HotSync libraries at all: the program still starts, and a
-// photograph can be loaded and framed, but not sent.
+// No device chosen, or no HotSync libraries at all: a photograph can be framed, but not sent.
 TEST_F(Story, WithoutADeviceThePhotographCanStillBeFramed) {
     writePhotograph(temp.path("Harbour.jpg"), 800, 600);
     const struct { const char* store; bool exists; int users; const char *userData; size_t listed; } cases[] = {
@@ -133,8 +128,8 @@ TEST_F(Story, WithoutADeviceThePhotographCanStillBeFramed) {
     }
 }
 
-// The chosen user's screen is shown and "Set" stores a new one; "Fills screen" unchecked
-// frees the frame's proportions. A root ending in a separator gets no second one.
+// "Set" stores the chosen user's screen; "Fills screen" unchecked frees the frame's proportions. A root
+// ending in a separator gets no second one.
 TEST_F(Story, ChoosingAUserShowsTheirScreenAndSetStoresIt) {
     RecordingLibrary library;
     library.root = temp.folder("HotSync") + "\\";
@@ -166,8 +161,7 @@ TEST_F(Story, ChoosingAUserShowsTheirScreenAndSetStoresIt) {
 }
 
 namespace {
-// A help engine of our own under the class name the platform looks for: each request it
-// gets is recorded as "command file".
+// A help engine of our own under the class name the platform looks for: records "command file".
 Names helpRequests;
 LRESULT CALLBACK helpEngine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
@@ -178,8 +172,7 @@ LRESULT CALLBACK helpEngine(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
-// F1 on a control asks for the guide's contents (however often it is asked); closing the
-// program quits help.
+// F1 on a control asks for the guide's contents (however often); closing the program quits help.
 TEST_F(Story, F1AsksForTheGuidesContentsAndClosingQuitsHelp) {
     WNDCLASSA engineClass{};
     engineClass.lpfnWndProc = helpEngine;
@@ -199,38 +192,21 @@ TEST_F(Story, F1AsksForTheGuidesContentsAndClosingQuitsHelp) {
     UnregisterClassA("MS_WINHELP", engineClass.hInstance);
 }
 
-// A control keeps the edges its flags do not name where it is now, and moves the others by
-// the change of client size from the recorded rectangle (so a shrink back is exact). A
-// window is centred on the reference's middle, halves rounded down, and kept inside the
-// area; one larger than the area lands on its top-left corner.
-TEST(DialogLayout, EachFlagMovesOnlyItsEdgesAndAWindowIsCentredInsideTheArea) {
-    const RECT recorded{10, 20, 110, 70}, current{13, 24, 105, 66};
-    const struct { uint32_t flags; int dx, dy; RECT expected; bool move, repaint; } cases[] = {
-        {0, 30, 7, {13, 24, 105, 66}, false, false},              {LAYOUT_SIZE_X, 30, 7, {13, 24, 140, 66}, true, false},
-        {LAYOUT_SIZE_Y, 30, 7, {13, 24, 105, 77}, true, false},   {LAYOUT_MOVE_X, 30, 7, {40, 24, 140, 66}, true, false},
-        {LAYOUT_MOVE_Y, 30, 7, {13, 27, 105, 77}, true, false},   {LAYOUT_REPAINT, 30, 7, {13, 24, 105, 66}, true, true},
-        {LAYOUT_SIZE_X | LAYOUT_MOVE_Y, 30, 7, {13, 27, 140, 77}, true, false},
-        {LAYOUT_MOVE_X | LAYOUT_MOVE_Y | LAYOUT_REPAINT | LAYOUT_GRIP, 30, 7, {40, 27, 140, 77}, true, true},
-        {LAYOUT_GRIP, 30, 7, {13, 24, 105, 66}, false, false},  {LAYOUT_MOVE_X | LAYOUT_MOVE_Y, -5, -9, {5, 11, 105, 61}, true, false},
-    };
-    for (const auto& c : cases) {
-        LayoutPlacement p = placeControl(LayoutRow{1, c.flags, recorded}, current, c.dx, c.dy);
-        EXPECT_TRUE(EqualRect(&p.rect, &c.expected) && p.move == c.move && p.repaint == c.repaint) << &c - cases;
-    }
+// Centred on the reference's middle, halves rounded down, inside the area; too large: its top-left corner.
+TEST(DialogLayout, AWindowIsCentredOnItsReferenceAndKeptInsideTheArea) {
     const RECT area{10, 20, 1010, 820};
-    const struct { RECT reference; int32_t w, h; LONG x, y; } centred[] = {
+    const struct { RECT reference; int32_t w, h; LONG x, y; } cases[] = {
         {area, 200, 100, 410, 370}, {area, 201, 101, 410, 370}, {{0, 0, 101, 51}, 20, 10, 40, 20},
         {{0, 0, 100, 60}, 200, 100, 10, 20}, {{900, 700, 1100, 900}, 200, 100, 810, 720}, {area, 1200, 1000, 10, 20},
     };
-    for (const auto& c : centred) {
+    for (const auto& c : cases) {
         POINT at = centredPosition(area, c.reference, c.w, c.h);
-        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << &c - centred;
+        EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(c.x, c.y)) << &c - cases;
     }
 }
 
-// Under Wine without a window manager, destroying a shown window waits two seconds, so one
-// dialog serves every step. No messages are pumped while it is maximised: the X11 driver
-// would take the unmanaged window back to its normal size.
+// One shown dialog serves every step (destroying one waits two seconds under Wine without a window
+// manager); no pumping while maximised, or the X11 driver would restore the unmanaged window.
 TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMinimum) {
     Program program(noUsers);
     const HWND window = program.window;
@@ -246,8 +222,7 @@ TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMin
     EXPECT_NEAR(frame.left + frame.right, area.left + area.right, 2) << "centred in the work area";
     EXPECT_NEAR(frame.top + frame.bottom, area.top + area.bottom, 2);
     const SIZE window0{frame.right - frame.left, frame.bottom - frame.top}, client0 = clientSize();
-    // Which edges (left, top, right, bottom) follow the client's width or height; the
-    // controls below the picture move down with its bottom.
+    // Which edges (left, top, right, bottom) follow the client's width or height.
     std::map<int, std::vector<int>> anchors = {{IDC_SIZE_GRIP, {1, 1, 1, 1}}, {IDC_FOLDER_TREE, {0, 0, 0, 1}},
                                                {IDC_FILE_LIST, {0, 0, 1, 0}}, {IDC_PICTURE, {0, 0, 1, 1}}, {IDC_STATUS, {0, 1, 1, 1}}};
     for (int id : {IDC_DEVICE_LABEL, IDC_DEVICE_COMBO, IDC_STORAGE_LABEL, IDC_STORAGE_COMBO, IDC_WIDTH_LABEL, IDC_WIDTH_EDIT,
@@ -291,9 +266,8 @@ TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMin
     expectLayout("minimised", true);
 }
 
-// Positions and sizes are unsigned 16-bit: 40000 is a position, 65533 (left of or above
-// the control while captured) counts as 0. A program gone before gives the control back,
-// so the next one's picture is attached.
+// Positions are unsigned 16-bit: 65533 (left of or above the control while captured) counts as 0. A
+// program gone before gives the control back, so the next one's picture is attached.
 TEST_F(Story, PictureControlTakesUnsignedCoordinates) {
     { Program gone(noUsers); }
     Program program(noUsers);
@@ -314,10 +288,8 @@ TEST_F(Story, PictureControlTakesUnsignedCoordinates) {
     }
 }
 
-// The raster canvas fixes which pixels the frame touches, not its dot pattern: a 400 x 300
-// photograph shown unscaled in a 500 x 400 control, the frame at odd sizes, on the copy's
-// last pixels and past them. Each pixel is the photograph, a dot or a gap of the frame,
-// black outside the display copy, or wrong ('?').
+// The raster canvas fixes which pixels the frame touches, not its dot pattern. Each pixel is the
+// photograph, a dot or a gap of the frame, black outside the display copy, or wrong ('?').
 TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
     const int32_t width = 500, height = 400;
     const Selection selections[] = {{0, 0, 80, 80}, {100, 50, 121, 37}, {320, 220, 80, 80}, {350, 250, 100, 100}};
@@ -369,10 +341,8 @@ TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
     }
 }
 
-// The DLLs bound by ordinal write as the store does, refuse what it refuses, read the root at
-// each call (a person can move it at run time) and, without the variable, from the
-// HotSync.ini beside the DLL itself, not beside the program. Without them every operation
-// fails, leaving no stale answer.
+// The DLLs answer as the store does, read the root at each call and, without the variable, from the
+// HotSync.ini beside the DLL itself. Without them every operation fails, leaving no stale answer.
 TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
     TestStore hotSync(temp.folder("store"));
     ASSERT_EQ(addUser(hotSync.root(), "Ann?", {"SD Card", "CF"}), StoreOk);

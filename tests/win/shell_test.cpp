@@ -1,5 +1,4 @@
-// Identifier lists, the attribute filter, the folder tree, the file list and the shell's
-// context menu, in the program's dialog over folders under /tmp and Wine's own shell.
+// Identifier lists, the attribute filter, the tree, the list and the context menu, over Wine's own shell.
 #include <olectl.h>
 #include <shellapi.h>
 #include <cstring>
@@ -108,8 +107,7 @@ TEST_F(IdLists, SplitGivesTheContainingFolderAndTheLastItemOrNothing) {
 }
 
 namespace {
-// A folder of our own that answers attribute questions from a fixed word, records them,
-// and gives CompareIDs a fixed result.
+// A folder that answers attribute questions from a fixed word, records them, and compares with a fixed result.
 struct FixedFolder : IShellFolder {
     ULONG itemAttributes = 0;
     HRESULT result = S_OK;
@@ -135,9 +133,8 @@ struct FixedFolder : IShellFolder {
 };
 }  // namespace
 
-// Asking a removable drive whether it is read-only spins it up: removable is asked first,
-// alone, and spares that question. A failed question answers nothing (it once left the mask
-// standing: a read-only hidden shared link).
+// Asking a removable drive whether it is read-only spins it up: removable is asked first, alone. A failed
+// question answers nothing (it once left the mask standing: a read-only hidden shared link).
 TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst) {
     const ULONG file = SFGAO_FILESYSTEM, folder = SFGAO_FOLDER | file, readOnly = SFGAO_READONLY | file;
     const struct { uint32_t options; ULONG attributes; HRESULT result; bool leftOut; ULONG answer; } cases[] = {
@@ -170,8 +167,7 @@ TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst)
         f.result = result;
         EXPECT_EQ(compareRelativeLists(&f, asList(item), asList(item)), order) << result;
     }
-    // A record holds one reference to its folder while it lives; one that cannot be made
-    // whole (no allocator) is not made.
+    // A record holds one reference to its folder while it lives; without an allocator none is made.
     FixedFolder f;
     delete ShellItem::create(&f, asList(item), asList(item), 0);
     shellAllocator = nullptr;
@@ -180,8 +176,7 @@ TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst)
     EXPECT_EQ(f.references, 1);
 }
 
-// Each row holds one reference to its folder, its own relative list and the whole list;
-// showing another folder replaces the rows only when it can be reached.
+// Each row holds its folder, its relative list and the whole list; another folder replaces them if reached.
 TEST_F(Browse, ListShowsVisibleItemsInTheFoldersOrder) {
     for (const char* folder : {"echo", "alpha", "Delta", ".dotdir", "empty", "removed"}) temp.folder(folder);
     for (const char* file : {"foxtrot.jpg", "charlie.txt", "Bravo.txt", ".dotfile"}) temp.file(file);
@@ -212,9 +207,8 @@ TEST_F(Browse, ListShowsVisibleItemsInTheFoldersOrder) {
     }
 }
 
-// Wine enumerates in upper-cased byte order, where "_" follows the letters: the tree's sort
-// shows. The walk to a folder expands its ancestors only; a file has no node, so the walk
-// fails and the selection stays; the empty list names the desktop.
+// Wine enumerates in upper-cased byte order ("_" after the letters): the tree's sort shows. The walk
+// expands the ancestors only; a file has no node, so the selection stays; the empty list is the desktop.
 TEST_F(Browse, TreeStartsAtTheDesktopAndWalksDownExpandingTheAncestorsOnly) {
     for (const char* folder : {"Delta", "alpha", "_under", "charlie", "alpha\\two", "alpha\\two\\three", ".hidden"})
         temp.folder(folder);
@@ -262,8 +256,8 @@ TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks
     }
 }
 
-// Wine answers SHGFI_LINKOVERLAY with an overlay-only image even for a plain folder: a folder
-// that is no link shows its own icons. Names asked through the dialog never pass the buffer.
+// Wine gives an overlay-only image for SHGFI_LINKOVERLAY: a folder that is no link shows its own icons.
+// Names asked through the dialog never pass the buffer.
 TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     Program program(noUsers);
     ASSERT_TRUE(program.open(temp.folder("abcdefgh")));
@@ -296,8 +290,7 @@ TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     }
 }
 
-// A row offers its photograph only when it gains both focus and selection (a folder is
-// refused), and the photograph goes only when the row loses both.
+// A row offers its photograph on gaining both focus and selection (a folder is refused); it goes on losing both.
 TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) {
     temp.file("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
     temp.folder("folder");
@@ -406,10 +399,8 @@ struct MenuWatch {
 };
 }  // namespace
 
-// The menu needs the list focused and a row selected (from whichever window it is asked),
-// appears where asked, and lends its handler to the dialog only while it is up. Its
-// identifiers start at 1 and the shell's command offsets at 0: choosing "Copy" must run the
-// shell's copy, which puts the file on the clipboard.
+// The menu needs the list focused and a row selected, appears where asked, and lends its handler only
+// while up. Its identifiers start at 1, the shell's offsets at 0: "Copy" must put the file on the clipboard.
 TEST_F(Browse, ContextMenuOfTheSelectedRowRunsTheChosenCommand) {
     const std::string file = temp.file("file.txt");
     Program program(noUsers);

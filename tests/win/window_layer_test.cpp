@@ -24,8 +24,7 @@ TEST(Routing, NearMissesReachNoHandler) {
         EXPECT_EQ(route(message, wParam, 0), nullptr) << message << " " << std::hex << wParam;
 }
 
-// Records that name one control by handle and another by identifier: the wrong field
-// picks the wrong child.
+// Records that name one control by handle and another by identifier: the wrong field picks the wrong child.
 TEST_F(Session, ReflectionTargetOfEachMessage) {
     Program program(noUsers);
     const HWND send = program.item(IDC_SEND), list = program.item(IDC_FILE_LIST);
@@ -70,8 +69,7 @@ struct AnsweringDialog : DialogObject {
 };
 }  // namespace
 
-// The dialog manager takes the procedure's own return for the first group of messages and
-// DWLP_MSGRESULT for the rest; each message has its own answer, so a stale one shows.
+// The procedure's own return answers the first group, DWLP_MSGRESULT the rest; a stale answer shows.
 TEST_F(Session, DialogBindingAnswersReachTheSender) {
     AnsweringDialog dialog;
     HWND window = dialog.createDialog(GetModuleHandleA(nullptr), IDD_MAIN, nullptr, 0);
@@ -105,8 +103,8 @@ struct RecordingMenuHandler : IContextMenu2 {
 };
 }  // namespace
 
-// The shell's submenus are filled and drawn only when their messages reach its handler; the
-// dialog's default processing must see them too, and the handler's reference goes with the dialog.
+// The shell's submenus are filled and drawn only when their messages reach its handler; the dialog's
+// default processing sees them too, and the handler's reference goes with the dialog.
 TEST(MenuForwarding, MenuMessagesReachTheHandlerWhileItIsSetAndStayUnhandled) {
     RecordingMenuHandler handler;
     {
@@ -135,8 +133,8 @@ Names events;
 UINT_PTR quitTimer = 0;
 UINT posted = 0;
 
-// Records each message it sees and each idle pass, consumes the key B, and ends the loop with
-// 3 at a tick of quitTimer. The second handler's first pass posts a message and starts that timer.
+// Records messages and idle passes, consumes the key B, ends the loop with 3 at quitTimer's tick; the
+// second handler's first pass posts a message and starts that timer.
 struct Recorder : MessageFilter, IdleHandler {
     explicit Recorder(const char* name) : name(name) {}
     bool preTranslateMessage(MSG& message) override {
@@ -159,10 +157,8 @@ struct Recorder : MessageFilter, IdleHandler {
 void CALLBACK quitWithFour(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(4); }
 }  // namespace
 
-// The filter added last sees a message first; a consumed key makes no character; what no
-// filter takes is translated and dispatched (the timer's procedure ends the loop with 4). One
-// idle pass per idle period, the handlers in the order added: a message that re-arms idle
-// time gives a second pass before the timer's tick, the four that arrive continuously do not.
+// The filter added last sees a message first; a consumed key makes no character; the rest is dispatched.
+// One idle pass per idle period: a message that re-arms idle time gives a second, the continuous four do not.
 TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
     pumpMessages();
     events.clear();
