@@ -1,6 +1,5 @@
 #pragma once
-// The Win32 layers against real windows, Wine's own shell and the real HotSync libraries:
-// the program's dialog made in this process and driven with what its controls would send.
+// The program's dialog made in this process over Wine's own shell, driven as its controls would drive it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -46,7 +45,10 @@ struct ZFolder {
     }
     ~ZFolder() { std::error_code ignored; std::filesystem::remove_all(root, ignored); }
     std::string path(const std::string& below = "") const { return below.empty() ? root : root + "\\" + below; }
-    std::string folder(const std::string& below) const { CreateDirectoryA(path(below).c_str(), nullptr); return path(below); }
+    std::string folder(const std::string& below) const {
+        CreateDirectoryA(path(below).c_str(), nullptr);
+        return path(below);
+    }
     std::string file(const std::string& below, const std::vector<uint8_t>& bytes = {'x'}) const {
         std::ofstream(path(below), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path(below);
@@ -58,13 +60,13 @@ inline LPITEMIDLIST parsePath(const std::string& path) {
     ComRef<IShellFolder> desktop;
     std::wstring wide(path.begin(), path.end());
     LPITEMIDLIST list = nullptr;
-    if (SUCCEEDED(SHGetDesktopFolder(desktop.put()))) desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr);
+    if (SUCCEEDED(SHGetDesktopFolder(desktop.put())))
+        desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr);
     return list;
 }
 
-// The task allocator, accounting for every block it gives out; it refuses from allocation
-// failFrom (counted from 0) on. A block it did not give out is counted, and freed only when
-// freeForeign is set.
+// The task allocator, accounting for every block; it refuses from allocation failFrom (from 0) on. A block
+// it did not give out is counted, and freed only when freeForeign is set.
 struct TrackingAllocator : IMalloc {
     std::map<void*, SIZE_T> live;
     int allocations = 0, failFrom = -1, foreignFrees = 0;
@@ -83,8 +85,8 @@ struct TrackingAllocator : IMalloc {
         ++foreignFrees;
         if (freeForeign) CoTaskMemFree(block);
     }
-    STDMETHODIMP_(SIZE_T) GetSize(void* block) override { return live.count(block) ? live[block] : 0; }
-    STDMETHODIMP_(int) DidAlloc(void* block) override { return live.count(block) ? 1 : 0; }
+    STDMETHODIMP_(SIZE_T) GetSize(void*) override { return 0; }
+    STDMETHODIMP_(int) DidAlloc(void*) override { return -1; }
     STDMETHODIMP_(void) HeapMinimize() override {}
 };
 
@@ -124,9 +126,8 @@ struct MessageBoxReader {
     }};
 };
 
-// The program's dialog made as its start makes it, over library; closed with WM_CLOSE when it
-// goes. Not shown: hiding a shown window under Wine without a window manager waits two
-// seconds, and the controls answer the same messages hidden.
+// The program's dialog made as its start makes it, over library; closed with WM_CLOSE. Not shown: hiding a
+// shown window under Wine without a window manager waits two seconds.
 struct Program {
     MessageLoop loop;
     MainDialog dialog;
@@ -147,7 +148,8 @@ struct Program {
     Names comboItems(int id) const {
         Names items(SendMessageA(item(id), CB_GETCOUNT, 0, 0));
         char text[256];
-        for (size_t i = 0; i < items.size(); ++i) items[i] = (SendMessageA(item(id), CB_GETLBTEXT, i, LPARAM(text)), text);
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i] = (SendMessageA(item(id), CB_GETLBTEXT, i, LPARAM(text)), text);
         return items;
     }
     void choose(int comboId, int index) {  // the selection, then the notification
@@ -211,12 +213,17 @@ struct Program {
         SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMA, 0, LPARAM(&query));
         return query;
     }
-    std::string nodeName(HTREEITEM node) const { char text[MAX_PATH] = ""; nodeItem(node, TVIF_TEXT, text); return text; }
+    std::string nodeName(HTREEITEM node) const {
+        char text[MAX_PATH] = "";
+        nodeItem(node, TVIF_TEXT, text);
+        return text;
+    }
     const ShellItem* nodeRecord(HTREEITEM node) const { return shellItemFrom(nodeItem(node, TVIF_PARAM).lParam); }
     bool expanded(HTREEITEM node) const { return nodeItem(node, TVIF_STATE).state & TVIS_EXPANDED; }
     Names children(HTREEITEM parent) const {
         Names names;
-        for (HTREEITEM each = node(TVGN_CHILD, parent); each; each = node(TVGN_NEXT, each)) names.push_back(nodeName(each));
+        for (HTREEITEM each = node(TVGN_CHILD, parent); each; each = node(TVGN_NEXT, each))
+            names.push_back(nodeName(each));
         return names;
     }
     HTREEITEM child(HTREEITEM parent, const std::string& name) const {
@@ -232,9 +239,8 @@ struct Program {
     }
 };
 
-// The process set up as the program's start sets it up (the dialog template is linked into
-// the test program), once per suite. The shell's allocator is a tracking one: every test ends
-// with no shell record alive and every list it made freed.
+// The process set up as the program's start sets it up, once per suite; every test ends with no shell
+// record alive and every list it made freed.
 class Session : public testing::Test {
 protected:
     static void SetUpTestSuite() { startProcess(GetModuleHandleA(nullptr)); }
