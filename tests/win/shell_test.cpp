@@ -22,8 +22,11 @@ Bytes makeList(const std::vector<Bytes>& items) {  // items with these data byte
 }
 LPCITEMIDLIST asList(const Bytes& bytes) { return LPCITEMIDLIST(bytes.data()); }
 // The part of a longer list after a shorter one it starts with.
-LPCITEMIDLIST below(LPCITEMIDLIST longer, LPCITEMIDLIST shorter) { return LPCITEMIDLIST(LPCBYTE(longer) + idListSize(shorter) - 2); }
-const Bytes empty = makeList({}), one = makeList({{1, 2, 3}}), three = makeList({{0xA1, 0xA2}, {0xB1, 0xB2, 0xB3, 0xB4}, {0xC1}});
+LPCITEMIDLIST below(LPCITEMIDLIST longer, LPCITEMIDLIST shorter) {
+    return LPCITEMIDLIST(LPCBYTE(longer) + idListSize(shorter) - 2);
+}
+const Bytes empty = makeList({}), one = makeList({{1, 2, 3}});
+const Bytes three = makeList({{0xA1, 0xA2}, {0xB1, 0xB2, 0xB3, 0xB4}, {0xC1}});
 using IdLists = Session;
 using Browse = Session;
 }  // namespace
@@ -42,8 +45,8 @@ TEST_F(IdLists, SizeCountCopyAppendAndAFailingAllocator) {
     EXPECT_EQ(bytesOf(firstOfEmpty.get()), empty);
     EXPECT_EQ(copyFirstItem(nullptr), nullptr);
     const struct { const Bytes *held, *tail; Bytes expected; } appends[] = {
-        {nullptr, nullptr, {}}, {nullptr, &one, one}, {&three, nullptr, three}, {&one, &empty, one}, {&empty, &three, three},
-        {&three, &one, makeList({{0xA1, 0xA2}, {0xB1, 0xB2, 0xB3, 0xB4}, {0xC1}, {1, 2, 3}})},
+        {nullptr, nullptr, {}}, {nullptr, &one, one}, {&three, nullptr, three}, {&one, &empty, one},
+        {&empty, &three, three}, {&three, &one, makeList({{0xA1, 0xA2}, {0xB1, 0xB2, 0xB3, 0xB4}, {0xC1}, {1, 2, 3}})},
     };
     for (const auto& c : appends) {
         IdListHolder holder(c.held ? cloneIdList(asList(*c.held)) : nullptr);
@@ -73,8 +76,9 @@ TEST_F(IdLists, SplitGivesTheContainingFolderAndTheLastItemOrNothing) {
     IdListHolder belowFile(cloneIdList(file.get()));  // a file cannot be bound as a folder
     appendIdList(belowFile, file.get());
     const struct { LPCITEMIDLIST input; bool split; Bytes parentList, relative; } cases[] = {
-        {nullptr, true, empty, {}}, {asList(empty), true, empty, empty}, {firstOnly.get(), true, empty, bytesOf(firstOnly.get())},
-        {deep.get(), true, bytesOf(folderList.get()), bytesOf(below(deep.get(), folderList.get()))}, {belowFile.get(), false, {}, {}},
+        {nullptr, true, empty, {}}, {asList(empty), true, empty, empty}, {belowFile.get(), false, {}, {}},
+        {firstOnly.get(), true, empty, bytesOf(firstOnly.get())},
+        {deep.get(), true, bytesOf(folderList.get()), bytesOf(below(deep.get(), folderList.get()))},
     };
     ComRef<IShellFolder> desktop(desktopFolder());
     for (const auto& c : cases) {
@@ -85,10 +89,11 @@ TEST_F(IdLists, SplitGivesTheContainingFolderAndTheLastItemOrNothing) {
         EXPECT_EQ(bytesOf(relative.get()), c.relative) << &c - cases;
         ComRef<IPersistFolder2> persist;
         LPITEMIDLIST actual = nullptr;
-        if (parent && SUCCEEDED(parent->QueryInterface(IID_IPersistFolder2, persist.putVoid()))) persist->GetCurFolder(&actual);
+        if (parent && SUCCEEDED(parent->QueryInterface(IID_IPersistFolder2, persist.putVoid())))
+            persist->GetCurFolder(&actual);
         IdListHolder held(actual);
-        EXPECT_TRUE(c.split ? desktop->CompareIDs(0, asList(c.parentList), actual ? actual : asList(empty)) == 0 : !parent)
-            << &c - cases;
+        const bool sameParent = desktop->CompareIDs(0, asList(c.parentList), actual ? actual : asList(empty)) == 0;
+        EXPECT_TRUE(c.split ? sameParent : !parent) << &c - cases;
     }
     // Every allocation the split makes, refused in turn: both outputs or neither, nothing left.
     for (int refused = 0; refused < 8; ++refused) {
@@ -113,7 +118,7 @@ struct FixedFolder : IShellFolder {
     HRESULT result = S_OK;
     std::vector<ULONG> questions;
     LONG references = 1;
-    STDMETHODIMP QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
     STDMETHODIMP_(ULONG) Release() override { return --references; }
     STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF* inOut) override {
@@ -122,7 +127,9 @@ struct FixedFolder : IShellFolder {
         return result;
     }
     STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return result; }
-    STDMETHODIMP ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
+        return E_NOTIMPL;
+    }
     STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
     STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
     STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
@@ -143,7 +150,8 @@ TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst)
         {BrowseExcludeFiles, file, S_OK, true, 0},           {BrowseExcludeFiles, folder, S_OK, false, 0},
         {BrowseExcludeReadOnly, readOnly, S_OK, true, SFGAO_READONLY},
         {BrowseExcludeReadOnly, readOnly | SFGAO_REMOVABLE, S_OK, false, 0},
-        {BrowseFileSystemOnly, SFGAO_FOLDER, S_OK, true, 0}, {BrowseFileSystemOnly, SFGAO_FILESYSANCESTOR, S_OK, false, 0},
+        {BrowseFileSystemOnly, SFGAO_FOLDER, S_OK, true, 0},
+        {BrowseFileSystemOnly, SFGAO_FILESYSANCESTOR, S_OK, false, 0},
         {BrowseIncludeHidden, SFGAO_HIDDEN, S_OK, false, SFGAO_HIDDEN},
         {BrowseExcludeReadOnly, readOnly, E_FAIL, false, 0}, {BrowseFileSystemOnly, readOnly, E_FAIL, true, 0},
     };
@@ -155,14 +163,15 @@ TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst)
         ULONG attributes = listItemAttributes;
         EXPECT_EQ(queryAttributes(c.options, &f, asList(item), attributes), c.leftOut) << &c - cases;
         EXPECT_EQ(attributes & listItemAttributes, c.answer) << &c - cases;
+        const ULONG asked = (listItemAttributes | 0x700F0000) & ~SFGAO_READONLY;
         const ULONG askedReadOnly = c.attributes & SFGAO_REMOVABLE ? 0 : SFGAO_READONLY;
-        EXPECT_EQ(f.questions, (std::vector<ULONG>{SFGAO_REMOVABLE, ((listItemAttributes | 0x700F0000) & ~SFGAO_READONLY) |
-                                                                        askedReadOnly})) << &c - cases;
+        EXPECT_EQ(f.questions, (std::vector<ULONG>{SFGAO_REMOVABLE, asked | askedReadOnly})) << &c - cases;
     }
     EXPECT_EQ(enumerationFlags(0, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS), 0x60u);
     EXPECT_EQ(enumerationFlags(BrowseIncludeHidden, SHCONTF_FOLDERS), 0xA0u);
     // The folder's order is the low 16 bits read as signed; a failure is equal.
-    for (auto [result, order] : {std::pair<HRESULT, int>{0, 0}, {1, 1}, {0xFFFF, -1}, {0x228000, -32768}, {E_INVALIDARG, 0}}) {
+    for (auto [result, order] :
+         {std::pair<HRESULT, int>{0, 0}, {1, 1}, {0xFFFF, -1}, {0x228000, -32768}, {E_INVALIDARG, 0}}) {
         FixedFolder f;
         f.result = result;
         EXPECT_EQ(compareRelativeLists(&f, asList(item), asList(item)), order) << result;
@@ -191,10 +200,10 @@ TEST_F(Browse, ListShowsVisibleItemsInTheFoldersOrder) {
     ASSERT_EQ(program.rows(), all);
     for (int row = 0; row < 7; ++row) {
         const ShellItem* record = program.rowRecord(row);
+        IdListHolder whole(cloneIdList(folderList.get()));
+        appendIdList(whole, record->relativeIdList.get());
         EXPECT_EQ(idListCount(record->relativeIdList.get()), 1u) << row;
-        EXPECT_EQ(bytesOf(below(record->absoluteIdList.get(), folderList.get())), bytesOf(record->relativeIdList.get()));
-        EXPECT_EQ(idListSize(record->absoluteIdList.get()) + 2,
-                  idListSize(folderList.get()) + idListSize(record->relativeIdList.get())) << row;
+        EXPECT_EQ(bytesOf(record->absoluteIdList.get()), bytesOf(whole.get())) << row;
     }
     for (auto [list, shown] : {std::pair<LPCITEMIDLIST, bool>{emptyList.get(), true}, {removedList.get(), true},
                                {fileList.get(), false}, {nullptr, false}}) {
@@ -225,7 +234,8 @@ TEST_F(Browse, TreeStartsAtTheDesktopAndWalksDownExpandingTheAncestorsOnly) {
     for (const std::string& folder : folders) EXPECT_NE(program.row(folder), -1) << folder << " not listed";
 
     ASSERT_TRUE(program.open(temp.path("alpha\\two")));
-    HTREEITEM two = program.node(TVGN_CARET), alpha = program.node(TVGN_PARENT, two), top = program.node(TVGN_PARENT, alpha);
+    HTREEITEM two = program.node(TVGN_CARET), alpha = program.node(TVGN_PARENT, two);
+    HTREEITEM top = program.node(TVGN_PARENT, alpha);
     EXPECT_EQ(program.nodeName(two) + " " + program.nodeName(alpha), "two alpha");
     EXPECT_EQ(program.nodeName(top), temp.path().substr(temp.path().rfind('\\') + 1));
     EXPECT_TRUE(program.expanded(alpha) && program.expanded(top));
@@ -242,30 +252,18 @@ TEST_F(Browse, TreeStartsAtTheDesktopAndWalksDownExpandingTheAncestorsOnly) {
     EXPECT_EQ(program.rows(), rows);
 }
 
-// Wine gives every file-system folder SFGAO_HASSUBFOLDER, so the attributes are given.
-TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks) {
-    Program program(noUsers);
-    IdListHolder parentList(parsePath(temp.path())), itemList(parsePath(temp.folder("item")));
-    ComRef<IShellFolder> parent(folderOf(parentList.get()));
-    for (auto [attributes, children, overlay] : {std::tuple<ULONG, int, int>{0, 0, 0}, {SFGAO_SHARE | SFGAO_HASSUBFOLDER, 1, 1},
-                                                 {SFGAO_LINK, 0, 2}, {SFGAO_LINK | SFGAO_SHARE | SFGAO_READONLY, 0, 3}}) {
-        TVITEMA item = program.nodeItem(program.dialog.folderTree.insertNode(parent.get(), parentList.get(),
-                                        below(itemList.get(), parentList.get()), attributes, TVI_ROOT), TVIF_CHILDREN | TVIF_STATE);
-        EXPECT_EQ(item.cChildren, children) << attributes;
-        EXPECT_EQ(item.state & TVIS_OVERLAYMASK, UINT(INDEXTOOVERLAYMASK(overlay))) << attributes;
-    }
-}
-
 // Wine gives an overlay-only image for SHGFI_LINKOVERLAY: a folder that is no link shows its own icons.
-// Names asked through the dialog never pass the buffer.
-TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
+// Names asked through the dialog never pass the buffer. Wine gives every folder SFGAO_HASSUBFOLDER, so
+// the attributes of the nodes inserted here are given.
+TEST_F(Browse, NodesShowTheShellsIconsButtonsAndOverlaysAndNamesWithinTheBuffer) {
     Program program(noUsers);
     ASSERT_TRUE(program.open(temp.folder("abcdefgh")));
     const HTREEITEM selected = program.node(TVGN_CARET);
     const ShellItem* record = program.nodeRecord(selected);
     auto iconOf = [&](UINT flags) {
         SHFILEINFOA info{};
-        SHGetFileInfoA(LPCSTR(record->absoluteIdList.get()), 0, &info, sizeof info, flags | SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON);
+        flags |= SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON;
+        SHGetFileInfoA(LPCSTR(record->absoluteIdList.get()), 0, &info, sizeof info, flags);
         return info.iIcon;
     };
     ASSERT_NE(iconOf(0), iconOf(SHGFI_LINKOVERLAY));
@@ -273,6 +271,18 @@ TEST_F(Browse, DisplayInfoGivesTheShellsNameAndIconsWithinTheBuffer) {
     EXPECT_EQ(shown.iImage, iconOf(0));
     EXPECT_EQ(shown.iSelectedImage, iconOf(SHGFI_OPENICON));
     EXPECT_NE(iconOf(0), iconOf(SHGFI_OPENICON));
+    IdListHolder parentList(parsePath(temp.path()));
+    ComRef<IShellFolder> parent(folderOf(parentList.get()));
+    for (auto [attributes, children, overlay] :
+         {std::tuple<ULONG, int, int>{0, 0, 0}, {SFGAO_SHARE | SFGAO_HASSUBFOLDER, 1, 1}, {SFGAO_LINK, 0, 2},
+          {SFGAO_LINK | SFGAO_SHARE | SFGAO_READONLY, 0, 3}}) {
+        LPCITEMIDLIST relative = below(record->absoluteIdList.get(), parentList.get());
+        FolderTree& tree = program.dialog.folderTree;
+        TVITEMA item = program.nodeItem(tree.insertNode(parent.get(), parentList.get(), relative, attributes, TVI_ROOT),
+                                        TVIF_CHILDREN | TVIF_STATE);
+        EXPECT_EQ(item.cChildren, children) << attributes;
+        EXPECT_EQ(item.state & TVIS_OVERLAYMASK, UINT(INDEXTOOVERLAYMASK(overlay))) << attributes;
+    }
     ASSERT_TRUE(program.open(temp.path()));
     for (auto [capacity, text] : {std::pair<int, std::string>{1, ""}, {4, "abc"}, {9, "abcdefgh"}}) {
         std::string tree(capacity + 1, '#'), list(capacity + 1, '#');
@@ -303,9 +313,10 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
     program.setRowState(photo, 0);
     EXPECT_FALSE(view.photoLoaded);
     const struct { UINT state; int row; bool before, after, refused; } cases[] = {
-        {0, photo, true, false, false},    {UINT(both), photo, false, true, false}, {UINT(both), folder, false, false, true},
-        {LVIS_FOCUSED, photo, false, false, false}, {LVIS_SELECTED, photo, false, false, false},
-        {LVIS_FOCUSED, photo, true, true, false},   {LVIS_SELECTED, photo, true, true, false},
+        {0, photo, true, false, false},             {UINT(both), photo, false, true, false},
+        {UINT(both), folder, false, false, true},   {LVIS_FOCUSED, photo, false, false, false},
+        {LVIS_SELECTED, photo, false, false, false}, {LVIS_FOCUSED, photo, true, true, false},
+        {LVIS_SELECTED, photo, true, true, false},
     };
     for (const auto& c : cases) {
         view.reset();
@@ -364,7 +375,8 @@ TEST_F(Browse, CollapsingAnAncestorOfTheSelectionListsItAndTheNextExpansionEnume
     std::memcpy(&label, &one, sizeof one);  // the rectangle carries the node in
     ASSERT_TRUE(SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(&label)));
     TVHITTESTINFO hit{{label.left - 1, (label.top + label.bottom) / 2}, 0, nullptr};
-    while (hit.pt.x >= 0 && (SendMessageA(tree, TVM_HITTEST, 0, LPARAM(&hit)), !(hit.flags & TVHT_ONITEMBUTTON))) --hit.pt.x;
+    for (; hit.pt.x >= 0; --hit.pt.x)
+        if (SendMessageA(tree, TVM_HITTEST, 0, LPARAM(&hit)), hit.flags & TVHT_ONITEMBUTTON) break;
     ASSERT_GE(hit.pt.x, 0) << "no button";
     SendMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
     SendMessageA(tree, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
@@ -378,7 +390,7 @@ TEST_F(Browse, CollapsingAnAncestorOfTheSelectionListsItAndTheNextExpansionEnume
     temp.folder("one\\four");
     SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(one));
     EXPECT_EQ(program.children(one), (Names{"four", "two"}));
-    ASSERT_TRUE(RemoveDirectoryA(temp.path("one\\two\\three").c_str()) && RemoveDirectoryA(temp.path("one\\two").c_str()));
+    for (const char* gone : {"one\\two\\three", "one\\two"}) ASSERT_TRUE(RemoveDirectoryA(temp.path(gone).c_str()));
     SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(program.child(one, "two")));
     EXPECT_EQ(program.node(TVGN_CHILD, program.child(one, "two")), nullptr);
 }
@@ -393,7 +405,8 @@ struct MenuWatch {
     UINT_PTR watchdog = SetTimer(nullptr, 0, 10000, &endMenu);
     MessageWatch watch{[this](const CWPRETSTRUCT& call) {
         if (call.message == WM_INITMENUPOPUP && !menu) menu = HMENU(call.wParam);
-        if (call.message == WM_ENTERIDLE && call.wParam == MSGF_MENU && up) std::exchange(up, nullptr)(menu, HWND(call.lParam));
+        if (call.message == WM_ENTERIDLE && call.wParam == MSGF_MENU && up)
+            std::exchange(up, nullptr)(menu, HWND(call.lParam));
     }};
     ~MenuWatch() { KillTimer(nullptr, watchdog); }
 };
@@ -407,8 +420,9 @@ TEST_F(Browse, ContextMenuOfTheSelectedRowRunsTheChosenCommand) {
     ASSERT_TRUE(program.open(temp.path()));
     const HWND list = program.item(IDC_FILE_LIST), tree = program.item(IDC_FOLDER_TREE);
     ASSERT_TRUE(SUCCEEDED(OleSetClipboard(nullptr)));
-    for (auto [listFocused, rowSelected, from, copy] : {std::tuple<bool, bool, HWND, bool>{false, true, list, false},
-                                                        {true, false, list, false}, {true, true, tree, false}, {true, true, list, true}}) {
+    for (auto [listFocused, rowSelected, from, copy] :
+         {std::tuple<bool, bool, HWND, bool>{false, true, list, false}, {true, false, list, false},
+          {true, true, tree, false}, {true, true, list, true}}) {
         program.setRowState(0, rowSelected ? LVIS_FOCUSED | LVIS_SELECTED : 0);
         SetFocus(listFocused ? list : tree);
         std::string entries;
@@ -419,10 +433,10 @@ TEST_F(Browse, ContextMenuOfTheSelectedRowRunsTheChosenCommand) {
                 handler.share(program.dialog.contextMenuHandler.handler);
                 GetWindowRect(menuWindow, &place);
                 int steps = 0;  // down once per entry up to "Copy" (separators are skipped), then Enter
-                for (int position = 0; position < GetMenuItemCount(menu) && entries.find("|Copy") == std::string::npos; ++position) {
+                for (int at = 0; at < GetMenuItemCount(menu) && entries.find("|Copy") == std::string::npos; ++at) {
                     char text[64] = "";
-                    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-                    steps += !(GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR);
+                    GetMenuStringA(menu, at, text, sizeof text, MF_BYPOSITION);
+                    steps += !(GetMenuState(menu, at, MF_BYPOSITION) & MF_SEPARATOR);
                     entries += "|" + std::string(text);
                     entries.erase(std::remove(entries.begin(), entries.end(), '&'), entries.end());
                 }
