@@ -165,13 +165,12 @@ struct Program {
         return selected;
     }
     Names rows() const {
-        Names names(SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
+        Names names(ListView_GetItemCount(item(IDC_FILE_LIST)));
         char text[MAX_PATH];
-        LVITEMA query{};
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        for (size_t row = 0; row < names.size(); ++row)
-            names[row] = (SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMTEXTA, row, LPARAM(&query)), text);
+        for (size_t row = 0; row < names.size(); ++row) {
+            ListView_GetItemText(item(IDC_FILE_LIST), int(row), 0, text, MAX_PATH);
+            names[row] = text;
+        }
         return names;
     }
     int row(const std::string& name) const {
@@ -187,10 +186,7 @@ struct Program {
         return shellItemFrom(query.lParam);
     }
     void setRowState(int row, UINT state) {  // focus and selection, as a click sets them
-        LVITEMA change{};
-        change.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-        change.state = state;
-        SendMessageA(item(IDC_FILE_LIST), LVM_SETITEMSTATE, row, LPARAM(&change));
+        ListView_SetItemState(item(IDC_FILE_LIST), row, state, LVIS_FOCUSED | LVIS_SELECTED);
         pumpMessages();
     }
     void doubleClickRow(const std::string& name, LONG y = -1) {  // on the row's label, or at y below it
@@ -201,7 +197,7 @@ struct Program {
         pumpMessages();
     }
     HTREEITEM node(UINT relation, HTREEITEM from = nullptr) const {
-        return HTREEITEM(SendMessageA(item(IDC_FOLDER_TREE), TVM_GETNEXTITEM, relation, LPARAM(from)));
+        return TreeView_GetNextItem(item(IDC_FOLDER_TREE), from, relation);
     }
     TVITEMA nodeItem(HTREEITEM node, UINT mask, char* text = nullptr) const {
         TVITEMA query{};

@@ -3,7 +3,6 @@
 #include <shellapi.h>
 #include <cstring>
 #include "harness.h"
-#include "shell/AttributeFilter.h"
 #include "shell/ContextMenu.h"
 #include "shell/ShellFolder.h"
 #include "support/TestJpeg.h"
@@ -56,68 +55,6 @@ TEST_F(IdLists, SizeCountCopyAppendAndAFailingAllocator) {
     appendIdList(kept, asList(one));
     EXPECT_FALSE(kept) << "the old list is freed and none is held";
     EXPECT_EQ(tracking.foreignFrees, 0);
-}
-
-namespace {
-// A folder that answers attribute questions from a fixed word, records them, and compares with a fixed result.
-struct FixedFolder : IShellFolder {
-    ULONG itemAttributes = 0;
-    HRESULT result = S_OK;
-    std::vector<ULONG> questions;
-    LONG references = 1;
-    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-    STDMETHODIMP_(ULONG) Release() override { return --references; }
-    STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF* inOut) override {
-        questions.push_back(*inOut);
-        if (SUCCEEDED(result)) *inOut &= itemAttributes;
-        return result;
-    }
-    STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return result; }
-    STDMETHODIMP ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override {
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
-    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
-};
-}  // namespace
-
-// Asking a removable drive whether it is read-only spins it up: removable is asked first, alone. A failed
-// question answers nothing (it once left the mask standing: a read-only hidden shared link).
-TEST_F(Session, AttributeFilterLeavesOutWhatEachOptionNamesAskingRemovableFirst) {
-    const ULONG file = SFGAO_FILESYSTEM, folder = SFGAO_FOLDER | file, readOnly = SFGAO_READONLY | file;
-    const struct { uint32_t options; ULONG attributes; HRESULT result; bool leftOut; ULONG answer; } cases[] = {
-        {0, readOnly, S_OK, false, SFGAO_READONLY},          {0, SFGAO_REMOVABLE | readOnly, S_OK, false, 0},
-        {BrowseExcludeFolders, folder, S_OK, true, 0},       {BrowseExcludeFiles, folder, S_OK, false, 0},
-        {BrowseExcludeReadOnly, readOnly, S_OK, true, SFGAO_READONLY},
-        {BrowseExcludeReadOnly, readOnly | SFGAO_REMOVABLE, S_OK, false, 0},
-        {BrowseFileSystemOnly, SFGAO_FOLDER, S_OK, true, 0}, {BrowseIncludeHidden, SFGAO_HIDDEN, S_OK, false, SFGAO_HIDDEN},
-        {BrowseExcludeReadOnly, readOnly, E_FAIL, false, 0}, {BrowseFileSystemOnly, readOnly, E_FAIL, true, 0},
-    };
-    const Bytes item = makeList({{'x', 'y', 'z'}});
-    for (const auto& c : cases) {
-        FixedFolder f;
-        f.itemAttributes = c.attributes;
-        f.result = c.result;
-        ULONG attributes = listItemAttributes;
-        EXPECT_EQ(queryAttributes(c.options, &f, asList(item), attributes), c.leftOut) << &c - cases;
-        EXPECT_EQ(attributes & listItemAttributes, c.answer) << &c - cases;
-        const ULONG asked = (listItemAttributes | 0x700F0000) & ~SFGAO_READONLY;
-        const ULONG askedReadOnly = c.attributes & SFGAO_REMOVABLE ? 0 : SFGAO_READONLY;
-        EXPECT_EQ(f.questions, (std::vector<ULONG>{SFGAO_REMOVABLE, asked | askedReadOnly})) << &c - cases;
-    }
-    // The folder's order is the low 16 bits read as signed; a failure is equal.
-    for (auto [result, order] :
-         {std::pair<HRESULT, int>{0, 0}, {1, 1}, {0xFFFF, -1}, {0x228000, -32768}, {E_INVALIDARG, 0}}) {
-        FixedFolder f;
-        f.result = result;
-        EXPECT_EQ(compareRelativeLists(&f, asList(item), asList(item)), order) << result;
-    }
 }
 
 // Each row holds its folder, its relative list and the whole list; another folder replaces them if reached.
