@@ -1,14 +1,14 @@
-// The window layer beneath the dialog: routing, reflection, dialog binding, menu forwarding,
-// the message loop and the creation list.
+// The window layer: routing, reflection, dialog binding, menu forwarding, the message loop, the creation list.
 #include <cctype>
 #include "harness.h"
 #include "win/Routing.h"
 
 // A match on wParam instead of the NMHDR, or on one word of a command, takes these.
 TEST(Routing, NearMissesReachNoHandler) {
-    const NMHDR headers[] = {{nullptr, IDC_FOLDER_TREE, UINT(NM_DBLCLK)}, {nullptr, IDC_FOLDER_TREE, UINT(TVN_SELCHANGEDW)},
-                             {nullptr, IDC_FILE_LIST, UINT(TVN_SELCHANGEDA)}, {nullptr, IDC_FILE_LIST, UINT(LVN_ITEMCHANGING)},
-                             {nullptr, IDC_PICTURE, UINT(NM_DBLCLK)}, {nullptr, IDC_DEVICE_COMBO, UINT(TVN_SELCHANGEDA)}};
+    const NMHDR headers[] = {
+        {nullptr, IDC_FOLDER_TREE, UINT(NM_DBLCLK)},     {nullptr, IDC_FOLDER_TREE, UINT(TVN_SELCHANGEDW)},
+        {nullptr, IDC_FILE_LIST, UINT(TVN_SELCHANGEDA)}, {nullptr, IDC_FILE_LIST, UINT(LVN_ITEMCHANGING)},
+        {nullptr, IDC_PICTURE, UINT(NM_DBLCLK)},         {nullptr, IDC_DEVICE_COMBO, UINT(TVN_SELCHANGEDA)}};
     auto route = [](UINT message, WPARAM wParam, LPARAM lParam) {
         return findRoute(MainDialog::routes, MainDialog::routeCount, message, wParam, lParam);
     };
@@ -93,13 +93,16 @@ namespace {
 struct RecordingMenuHandler : IContextMenu2 {
     std::vector<UINT> messages;
     ULONG references = 1;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
     ULONG STDMETHODCALLTYPE Release() override { return --references; }
     HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM, LPARAM) override { messages.push_back(message); return S_OK; }
+    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM, LPARAM) override {
+        messages.push_back(message);
+        return S_OK;
+    }
 };
 }  // namespace
 
@@ -115,11 +118,13 @@ TEST(MenuForwarding, MenuMessagesReachTheHandlerWhileItIsSetAndStayUnhandled) {
         MEASUREITEMSTRUCT measure{};
         DRAWITEMSTRUCT draw{};
         const struct { UINT message; WPARAM wParam; LPARAM lParam; } cases[] = {
-            {WM_INITMENUPOPUP, 0x1234, 2}, {WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), 0x4321}, {WM_DRAWITEM, 0, LPARAM(&draw)},
-            {WM_MEASUREITEM, 0, LPARAM(&measure)}, {WM_DRAWITEM, 7, LPARAM(&draw)}, {WM_MEASUREITEM, 5, LPARAM(&measure)},
+            {WM_INITMENUPOPUP, 0x1234, 2},         {WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), 0x4321},
+            {WM_DRAWITEM, 0, LPARAM(&draw)},       {WM_MEASUREITEM, 0, LPARAM(&measure)},
+            {WM_DRAWITEM, 7, LPARAM(&draw)},       {WM_MEASUREITEM, 5, LPARAM(&measure)},
             {WM_MENUSELECT, 0, 0}};  // the last three are for controls or not needed
         LRESULT result = 0;
-        for (const auto& c : cases) EXPECT_FALSE(dialog.processMessage(c.message, c.wParam, c.lParam, result)) << c.message;
+        for (const auto& c : cases)
+            EXPECT_FALSE(dialog.processMessage(c.message, c.wParam, c.lParam, result)) << c.message;
         EXPECT_EQ(handler.messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MENUCHAR, WM_DRAWITEM, WM_MEASUREITEM}));
         dialog.contextMenuHandler.handler = nullptr;
         EXPECT_FALSE(dialog.processMessage(WM_INITMENUPOPUP, 0, 0, result));
@@ -176,8 +181,8 @@ TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
     EXPECT_EQ(events, (Names{seen("last", WM_KEYDOWN), seen("last", WM_KEYDOWN), seen("first", WM_KEYDOWN),
                              seen("last", WM_CHAR) + " 97", seen("first", WM_CHAR) + " 97", seen("last", WM_TIMER),
                              seen("first", WM_TIMER)}));
-    for (auto [message, passes] : {std::pair<UINT, int>{WM_MOUSEMOVE, 1}, {WM_NCMOUSEMOVE, 1}, {WM_PAINT, 1}, {0x118, 1},
-                                   {WM_APP, 2}, {WM_KEYUP, 2}}) {
+    for (auto [message, passes] : {std::pair<UINT, int>{WM_MOUSEMOVE, 1}, {WM_NCMOUSEMOVE, 1}, {WM_PAINT, 1},
+                                   {0x118, 1}, {WM_APP, 2}, {WM_KEYUP, 2}}) {
         pumpMessages();
         events.clear();
         posted = message;
