@@ -3,27 +3,6 @@
 #include "harness.h"
 #include "win/Routing.h"
 
-// A match on wParam instead of the NMHDR, or on one word of a command, takes these.
-TEST(Routing, NearMissesReachNoHandler) {
-    const NMHDR headers[] = {
-        {nullptr, IDC_FOLDER_TREE, UINT(NM_DBLCLK)},     {nullptr, IDC_FOLDER_TREE, UINT(TVN_SELCHANGEDW)},
-        {nullptr, IDC_FILE_LIST, UINT(TVN_SELCHANGEDA)}, {nullptr, IDC_FILE_LIST, UINT(LVN_ITEMCHANGING)},
-        {nullptr, IDC_PICTURE, UINT(NM_DBLCLK)},         {nullptr, IDC_DEVICE_COMBO, UINT(TVN_SELCHANGEDA)}};
-    auto route = [](UINT message, WPARAM wParam, LPARAM lParam) {
-        return findRoute(MainDialog::routes, MainDialog::routeCount, message, wParam, lParam);
-    };
-    for (const NMHDR& header : headers)
-        for (WPARAM wParam : {IDC_FILE_LIST, IDC_FOLDER_TREE})
-            EXPECT_EQ(route(WM_NOTIFY, wParam, LPARAM(&header)), nullptr) << header.idFrom << " " << int(header.code);
-    for (auto [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_DROPDOWN)},
-                                   {WM_COMMAND, MAKEWPARAM(IDC_STORAGE_COMBO, CBN_SELCHANGE)},
-                                   {WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_DOUBLECLICKED)},
-                                   {WM_COMMAND, MAKEWPARAM(CBN_SELCHANGE, IDC_DEVICE_COMBO)},
-                                   {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}, {WM_NOTIFY, IDC_FOLDER_TREE},
-                                   {WM_SYSCOMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED)}})
-        EXPECT_EQ(route(message, wParam, 0), nullptr) << message << " " << std::hex << wParam;
-}
-
 // Records that name one control by handle and another by identifier: the wrong field picks the wrong child.
 TEST_F(Session, ReflectionTargetOfEachMessage) {
     Program program(noUsers);
