@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include "app/MainDialog.h"
 #include "app/Startup.h"
 #include "app/resources/resource.h"
@@ -65,25 +66,21 @@ inline LPITEMIDLIST parsePath(const std::string& path) {
     return list;
 }
 
-// The task allocator, accounting for every block; it refuses from allocation failFrom (from 0) on. A block
-// it did not give out is counted, and freed only when freeForeign is set.
+// The task allocator, accounting for every block it gives out.
 struct TrackingAllocator : IMalloc {
-    std::map<void*, SIZE_T> live;
-    int allocations = 0, failFrom = -1, foreignFrees = 0;
-    bool freeForeign = false;
-    STDMETHODIMP QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    std::set<void*> live;
+    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHODIMP_(ULONG) AddRef() override { return 1; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP_(void*) Alloc(SIZE_T size) override {
-        void* block = failFrom >= 0 && allocations++ >= failFrom ? nullptr : CoTaskMemAlloc(size);
-        if (block) live[block] = size;
+        void* block = CoTaskMemAlloc(size);
+        if (block) live.insert(block);
         return block;
     }
     STDMETHODIMP_(void*) Realloc(void*, SIZE_T) override { return nullptr; }
     STDMETHODIMP_(void) Free(void* block) override {
-        if (!block || live.erase(block)) return CoTaskMemFree(block);
-        ++foreignFrees;
-        if (freeForeign) CoTaskMemFree(block);
+        live.erase(block);  // the shell's own lists come back here too
+        CoTaskMemFree(block);
     }
     STDMETHODIMP_(SIZE_T) GetSize(void*) override { return 0; }
     STDMETHODIMP_(int) DidAlloc(void*) override { return -1; }
@@ -241,7 +238,7 @@ class Session : public testing::Test {
 protected:
     static void SetUpTestSuite() { startProcess(GetModuleHandleA(nullptr)); }
     static void TearDownTestSuite() { endProcess(); }
-    void SetUp() override { tracking.freeForeign = true; realAllocator = std::exchange(shellAllocator, &tracking); }
+    void SetUp() override { realAllocator = std::exchange(shellAllocator, &tracking); }
     void TearDown() override {
         pumpMessages();
         EXPECT_EQ(ShellItem::liveCount(), 0) << "records leaked or destroyed twice";

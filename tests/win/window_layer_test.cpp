@@ -1,4 +1,4 @@
-// The window layer: routing, reflection, dialog binding, menu forwarding, the message loop, the creation list.
+// The window layer: reflection, dialog binding and the message loop.
 #include <cctype>
 #include "harness.h"
 #include "win/Routing.h"
@@ -68,51 +68,6 @@ TEST_F(Session, DialogBindingAnswersReachTheSender) {
 }
 
 namespace {
-// A context-menu handler that records the messages the dialog hands it.
-struct RecordingMenuHandler : IContextMenu2 {
-    std::vector<UINT> messages;
-    ULONG references = 1;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM, LPARAM) override {
-        messages.push_back(message);
-        return S_OK;
-    }
-};
-}  // namespace
-
-// The shell's submenus are filled and drawn only when their messages reach its handler; the dialog's
-// default processing sees them too, and the handler's reference goes with the dialog.
-TEST(MenuForwarding, MenuMessagesReachTheHandlerWhileItIsSetAndStayUnhandled) {
-    RecordingMenuHandler handler;
-    {
-        RecordingLibrary library;
-        MainDialog dialog(library);
-        dialog.contextMenuHandler.handler = &handler;
-        handler.AddRef();  // the slot's reference
-        MEASUREITEMSTRUCT measure{};
-        DRAWITEMSTRUCT draw{};
-        const struct { UINT message; WPARAM wParam; LPARAM lParam; } cases[] = {
-            {WM_INITMENUPOPUP, 0x1234, 2},         {WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), 0x4321},
-            {WM_DRAWITEM, 0, LPARAM(&draw)},       {WM_MEASUREITEM, 0, LPARAM(&measure)},
-            {WM_DRAWITEM, 7, LPARAM(&draw)},       {WM_MEASUREITEM, 5, LPARAM(&measure)},
-            {WM_MENUSELECT, 0, 0}};  // the last three are for controls or not needed
-        LRESULT result = 0;
-        for (const auto& c : cases)
-            EXPECT_FALSE(dialog.processMessage(c.message, c.wParam, c.lParam, result)) << c.message;
-        EXPECT_EQ(handler.messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MENUCHAR, WM_DRAWITEM, WM_MEASUREITEM}));
-        dialog.contextMenuHandler.handler = nullptr;
-        EXPECT_FALSE(dialog.processMessage(WM_INITMENUPOPUP, 0, 0, result));
-        dialog.contextMenuHandler.handler = &handler;
-    }
-    EXPECT_EQ(handler.references, 1u);
-}
-
-namespace {
 Names events;
 UINT_PTR quitTimer = 0;
 UINT posted = 0;
@@ -173,29 +128,4 @@ TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
         EXPECT_EQ(std::make_pair(first.passes, second.passes), std::make_pair(passes, passes)) << message;
         EXPECT_EQ(events.at(0) + ", " + events.at(1), "first idle, second idle");
     }
-}
-
-namespace {
-AppModule module;
-int mine, first, second;
-void* taken = nullptr;
-DWORD WINAPI otherThread(void*) {
-    module.pushCreationEntry(&first);
-    module.pushCreationEntry(&second);
-    taken = module.takeCreationEntry();
-    return 0;
-}
-}  // namespace
-
-// Each thread takes back its own newest entry, whatever the other pushed in between.
-TEST(AppModule, CreationListKeyedByThreadNewestFirst) {
-    module.init(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(module.pushCreationEntry(&mine));
-    HANDLE thread = CreateThread(nullptr, 0, otherThread, nullptr, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    EXPECT_EQ(taken, &second);
-    EXPECT_EQ(module.takeCreationEntry(), &mine);
-    EXPECT_EQ(module.takeCreationEntry(), nullptr);
-    module.term();
 }
