@@ -288,9 +288,8 @@ TEST_F(Story, PictureControlTakesUnsignedCoordinates) {
 TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
     const int32_t width = 500, height = 400;
     for (const Selection& s : {Selection{0, 0, 80, 80}, {100, 50, 121, 37}, {320, 220, 80, 80}, {350, 250, 100, 100}}) {
-        RecordingHost host;  // outlives the view
-        PhotoView view;
-        view.attach(&host, width, height);
+        HostedView hosted(width, height);
+        PhotoView& view = hosted.view;
         loadSynthetic(view, 400, 300);
         view.rebuildDisplay(width, height);
         select(view, s);
@@ -310,28 +309,22 @@ TEST(GdiCanvas, DrawsTheSameOutlineAndHandlesAsTheRasterCanvas) {
         }
         GdiFlush();
         auto bgr = [](uint32_t c) { return (c >> 16 & 0xFF) | (c & 0xFF00) | (c & 0xFF) << 16; };
-        auto kinds = [&](auto pixel) {
-            std::string out;
-            for (int32_t y = 0; y < height; ++y)
-                for (int32_t x = 0; x < width; ++x) {
-                    const uint32_t c = pixel(x, y);
-                    const int32_t row = view.displayHeight - 1 - y;  // the copy is stored bottom-up
-                    if (x >= view.displayWidth || y >= view.displayHeight)
-                        out += c ? '?' : 'B';
-                    else if (c == (pixelAt(view.displayPixels.data(), view.displayWidth, x, row) & 0xFFFFFF))
-                        out += 'P';
-                    else
-                        out += c == bgr(view.frameColour) ? 'D' : c == RasterCanvas::White ? 'G' : '?';
-                }
-            return out;
+        auto kind = [&](int32_t x, int32_t y, uint32_t c) {  // c as 0x00RRGGBB; the copy is stored bottom-up
+            if (x >= view.displayWidth || y >= view.displayHeight) return c ? '?' : 'B';
+            const uint32_t photo = pixelAt(view.displayPixels.data(), view.displayWidth, x, view.displayHeight - 1 - y);
+            if (c == (photo & 0xFFFFFF)) return 'P';
+            return c == bgr(view.frameColour) ? 'D' : c == RasterCanvas::White ? 'G' : '?';
         };
-        const std::string expected = kinds([&](int32_t x, int32_t y) { return bgr(raster.pixel(x, y)); });
-        const std::string gdi = kinds([&](int32_t x, int32_t y) { return bits[y * width + x] & 0xFFFFFF; });
+        std::string gdi;
+        size_t differing = 0;
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                gdi += kind(x, y, bits[y * width + x] & 0xFFFFFF);
+                differing += (gdi.back() == 'P') != (kind(x, y, bgr(raster.pixel(x, y))) == 'P');
+            }
         SelectObject(context, old);
         DeleteObject(bitmap);
         DeleteDC(context);
-        size_t differing = 0;
-        for (size_t i = 0; i < gdi.size(); ++i) differing += (gdi[i] == 'P') != (expected[i] == 'P');
         EXPECT_EQ(differing, 0u) << s << ": pixels where one canvas shows the photograph and the other does not";
         EXPECT_EQ(std::count(gdi.begin(), gdi.end(), '?'), 0) << s;
         EXPECT_TRUE(gdi.find('D') != std::string::npos && gdi.find('G') != std::string::npos) << s << ": a dotted pen";

@@ -22,6 +22,7 @@ TEST_F(Browse, ListShowsVisibleItemsInTheFoldersOrder) {
     for (const char* folder : {"echo", "alpha", "Delta", ".dotdir", "empty", "removed"}) temp.folder(folder);
     for (const char* file : {"foxtrot.jpg", "charlie.txt", "Bravo.txt", ".dotfile"}) temp.file(file);
     ASSERT_TRUE(SetFileAttributesA(temp.file("hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesA(temp.path("charlie.txt").c_str(), FILE_ATTRIBUTE_READONLY));  // listed all the same
     IdListHolder folderList(parsePath(temp.path())), emptyList(parsePath(temp.path("empty")));
     IdListHolder removedList(parsePath(temp.path("removed"))), fileList(parsePath(temp.path("Bravo.txt")));
     ASSERT_TRUE(RemoveDirectoryA(temp.path("removed").c_str()));
@@ -46,6 +47,7 @@ TEST_F(Browse, ListShowsVisibleItemsInTheFoldersOrder) {
         EXPECT_EQ(program.rows(), shown ? Names{} : all);
         EXPECT_EQ(shared->Release() == 0, shown);
     }
+    SetFileAttributesA(temp.path("charlie.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Names asked through the dialog never pass the buffer. Wine gives every folder SFGAO_HASSUBFOLDER, so

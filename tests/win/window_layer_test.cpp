@@ -1,4 +1,4 @@
-// The window layer: reflection, dialog binding and the message loop.
+// The window layer: reflection and the message loop.
 #include <cctype>
 #include "harness.h"
 #include "win/Routing.h"
@@ -31,40 +31,6 @@ TEST_F(Session, ReflectionTargetOfEachMessage) {
     LRESULT result;
     for (int id : {IDOK, IDCANCEL})  // without a control: left to the dialog manager
         EXPECT_FALSE(program.dialog.processMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, result)) << id;
-}
-
-namespace {
-// Answers one chosen message with an answer of its own.
-struct AnsweringDialog : DialogObject {
-    bool processMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        if (!firstBound) firstBound = window;
-        result = 0x50000 + message;
-        return message == answered;
-    }
-    void onFinalMessage() override { ++finalMessages; }
-    UINT answered = WM_INITDIALOG;
-    int finalMessages = 0;
-    HWND firstBound = nullptr;
-};
-}  // namespace
-
-// The procedure's own return answers the first group, DWLP_MSGRESULT the rest; a stale answer shows.
-TEST_F(Session, DialogBindingAnswersReachTheSender) {
-    AnsweringDialog dialog;
-    HWND window = dialog.createDialog(GetModuleHandleA(nullptr), IDD_MAIN, nullptr, 0);
-    ASSERT_TRUE(window);
-    EXPECT_EQ(dialog.firstBound, window);
-    for (UINT message : {WM_INITDIALOG, WM_CTLCOLORMSGBOX, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORBTN,
-                         WM_CTLCOLORDLG, WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC, WM_COMPAREITEM, WM_VKEYTOITEM,
-                         WM_CHARTOITEM, WM_QUERYDRAGICON, WM_NOTIFY, WM_COMMAND, WM_SIZE, WM_CTLCOLORMSGBOX - 1,
-                         WM_CTLCOLORSTATIC + 1, WM_APP}) {
-        dialog.answered = message;
-        EXPECT_EQ(SendMessageA(window, message, 0, 0), LRESULT(0x50000 + message)) << message;
-    }
-    EXPECT_EQ(SendMessageA(window, WM_APP + 1, 0, 0), 0);  // unhandled: the default
-    DestroyWindow(window);
-    EXPECT_EQ(dialog.window, nullptr);
-    EXPECT_EQ(dialog.finalMessages, 1);
 }
 
 namespace {
