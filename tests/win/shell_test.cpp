@@ -103,10 +103,7 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
         view.reset();
         if (c.before) view.loadPhoto(temp.path("photo.jpg").c_str());
         SetWindowTextA(program.item(IDC_STATUS), "");
-        NMLISTVIEW change{};
-        change.iItem = c.row;
-        change.uChanged = LVIF_STATE;
-        change.uNewState = c.state;
+        NMLISTVIEW change{{}, c.row, 0, c.state, 0, LVIF_STATE, {}, 0};
         program.dialog.fileList.onItemChanged(change, view);
         EXPECT_EQ(view.photoLoaded, c.after) << &c - cases;
         EXPECT_EQ(program.text(IDC_STATUS) == "Choose a jpeg file...", c.refused) << &c - cases;

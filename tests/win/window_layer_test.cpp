@@ -8,8 +8,7 @@ TEST_F(Session, ReflectionTargetOfEachMessage) {
     Program program(noUsers);
     const HWND send = program.item(IDC_SEND), list = program.item(IDC_FILE_LIST);
     NMHDR header{list, IDC_SEND, UINT(NM_CLICK)};
-    DRAWITEMSTRUCT draw{};
-    draw.hwndItem = list;
+    DRAWITEMSTRUCT draw{0, 0, 0, 0, 0, list, nullptr, {}, 0};
     DELETEITEMSTRUCT item{0, IDC_FILE_LIST, 0, send, 0};  // the identifier sits alike in all three kinds
     const struct { UINT message; WPARAM wParam; LPARAM lParam; HWND expected; } cases[] = {
         {WM_COMMAND, MAKEWPARAM(IDC_FILE_LIST, BN_CLICKED), LPARAM(send), send},
