@@ -219,11 +219,6 @@ struct Program {
             names.push_back(nodeName(each));
         return names;
     }
-    HTREEITEM child(HTREEITEM parent, const std::string& name) const {
-        HTREEITEM each = node(TVGN_CHILD, parent);
-        while (each && nodeName(each) != name) each = node(TVGN_NEXT, each);
-        return each;
-    }
     void drag(POINT from, POINT to) {  // the left button on the picture, posted as the mouse would
         PostMessageA(item(IDC_PICTURE), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
         PostMessageA(item(IDC_PICTURE), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
