@@ -90,13 +90,13 @@ struct TrackingAllocator : IMalloc {
 // While alive, sees each message sent to a window of this thread once it was handled.
 class MessageWatch {
 public:
-    explicit MessageWatch(std::function<void(const CWPRETSTRUCT&)> seen) : seen(std::move(seen)) { active() = this; }
-    ~MessageWatch() { UnhookWindowsHookEx(hook); active() = nullptr; }
+    explicit MessageWatch(std::function<void(const CWPRETSTRUCT&)> seen) : seen(std::move(seen)) { active = this; }
+    ~MessageWatch() { UnhookWindowsHookEx(hook); active = nullptr; }
 
 private:
-    static MessageWatch*& active() { static MessageWatch* watch; return watch; }
+    static inline MessageWatch* active = nullptr;
     static LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HC_ACTION && active()) active()->seen(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
+        if (code == HC_ACTION && active) active->seen(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     std::function<void(const CWPRETSTRUCT&)> seen;
@@ -154,7 +154,6 @@ struct Program {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), LPARAM(item(comboId)));
     }
     void click(int buttonId) { SendMessageA(item(buttonId), BM_CLICK, 0, 0); pumpMessages(); }
-    // The tree's own walk to a folder.
     bool open(const std::string& path) {
         IdListHolder list(parsePath(path));
         bool selected = list && dialog.folderTree.selectIdList(list.get());

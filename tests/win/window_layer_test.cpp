@@ -37,8 +37,7 @@ Names events;
 UINT_PTR quitTimer = 0;
 UINT posted = 0;
 
-// Records messages and idle passes, consumes the key B, ends the loop with 3 at quitTimer's tick; the
-// second handler's first pass posts a message and starts that timer.
+// Records messages and idle passes and consumes the key B; "second" posts a message and starts quitTimer.
 struct Recorder : MessageFilter, IdleHandler {
     explicit Recorder(const char* name) : name(name) {}
     bool preTranslateMessage(MSG& message) override {
@@ -61,8 +60,8 @@ struct Recorder : MessageFilter, IdleHandler {
 void CALLBACK quitWithFour(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(4); }
 }  // namespace
 
-// The filter added last sees a message first; a consumed key makes no character; the rest is dispatched.
-// One idle pass per idle period: a message that re-arms idle time gives a second, the continuous four do not.
+// Filters last-added first; a consumed key makes no character. One idle pass per idle period: a message
+// that re-arms idle time gives a second, the four that arrive continuously do not.
 TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
     pumpMessages();
     events.clear();
