@@ -1,6 +1,5 @@
 #pragma once
-// The Win32 layers against real windows, Wine's own shell and the real HotSync libraries:
-// the program's dialog made in this process and driven with what its controls would send.
+// The program's dialog made in this process over Wine's own shell, driven as its controls would drive it.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -10,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include "app/MainDialog.h"
 #include "app/Startup.h"
 #include "app/resources/resource.h"
@@ -46,7 +46,10 @@ struct ZFolder {
     }
     ~ZFolder() { std::error_code ignored; std::filesystem::remove_all(root, ignored); }
     std::string path(const std::string& below = "") const { return below.empty() ? root : root + "\\" + below; }
-    std::string folder(const std::string& below) const { CreateDirectoryA(path(below).c_str(), nullptr); return path(below); }
+    std::string folder(const std::string& below) const {
+        CreateDirectoryA(path(below).c_str(), nullptr);
+        return path(below);
+    }
     std::string file(const std::string& below, const std::vector<uint8_t>& bytes = {'x'}) const {
         std::ofstream(path(below), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path(below);
@@ -58,46 +61,42 @@ inline LPITEMIDLIST parsePath(const std::string& path) {
     ComRef<IShellFolder> desktop;
     std::wstring wide(path.begin(), path.end());
     LPITEMIDLIST list = nullptr;
-    if (SUCCEEDED(SHGetDesktopFolder(desktop.put()))) desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr);
+    if (SUCCEEDED(SHGetDesktopFolder(desktop.put())))
+        desktop->ParseDisplayName(nullptr, nullptr, &wide[0], nullptr, &list, nullptr);
     return list;
 }
 
-// The task allocator, accounting for every block it gives out; it refuses from allocation
-// failFrom (counted from 0) on. A block it did not give out is counted, and freed only when
-// freeForeign is set.
+// The task allocator, accounting for every block it gives out.
 struct TrackingAllocator : IMalloc {
-    std::map<void*, SIZE_T> live;
-    int allocations = 0, failFrom = -1, foreignFrees = 0;
-    bool freeForeign = false;
-    STDMETHODIMP QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    std::set<void*> live;
+    STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHODIMP_(ULONG) AddRef() override { return 1; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP_(void*) Alloc(SIZE_T size) override {
-        void* block = failFrom >= 0 && allocations++ >= failFrom ? nullptr : CoTaskMemAlloc(size);
-        if (block) live[block] = size;
+        void* block = CoTaskMemAlloc(size);
+        if (block) live.insert(block);
         return block;
     }
     STDMETHODIMP_(void*) Realloc(void*, SIZE_T) override { return nullptr; }
     STDMETHODIMP_(void) Free(void* block) override {
-        if (!block || live.erase(block)) return CoTaskMemFree(block);
-        ++foreignFrees;
-        if (freeForeign) CoTaskMemFree(block);
+        live.erase(block);  // the shell's own lists come back here too
+        CoTaskMemFree(block);
     }
-    STDMETHODIMP_(SIZE_T) GetSize(void* block) override { return live.count(block) ? live[block] : 0; }
-    STDMETHODIMP_(int) DidAlloc(void* block) override { return live.count(block) ? 1 : 0; }
+    STDMETHODIMP_(SIZE_T) GetSize(void*) override { return 0; }
+    STDMETHODIMP_(int) DidAlloc(void*) override { return -1; }
     STDMETHODIMP_(void) HeapMinimize() override {}
 };
 
 // While alive, sees each message sent to a window of this thread once it was handled.
 class MessageWatch {
 public:
-    explicit MessageWatch(std::function<void(const CWPRETSTRUCT&)> seen) : seen(std::move(seen)) { active() = this; }
-    ~MessageWatch() { UnhookWindowsHookEx(hook); active() = nullptr; }
+    explicit MessageWatch(std::function<void(const CWPRETSTRUCT&)> seen) : seen(std::move(seen)) { active = this; }
+    ~MessageWatch() { UnhookWindowsHookEx(hook); active = nullptr; }
 
 private:
-    static MessageWatch*& active() { static MessageWatch* watch; return watch; }
+    static inline MessageWatch* active = nullptr;
     static LRESULT CALLBACK afterMessage(int code, WPARAM wParam, LPARAM lParam) {
-        if (code == HC_ACTION && active()) active()->seen(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
+        if (code == HC_ACTION && active) active->seen(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
     std::function<void(const CWPRETSTRUCT&)> seen;
@@ -124,9 +123,8 @@ struct MessageBoxReader {
     }};
 };
 
-// The program's dialog made as its start makes it, over library; closed with WM_CLOSE when it
-// goes. Not shown: hiding a shown window under Wine without a window manager waits two
-// seconds, and the controls answer the same messages hidden.
+// The program's dialog made as its start makes it, over library; closed with WM_CLOSE. Not shown: hiding a
+// shown window under Wine without a window manager waits two seconds.
 struct Program {
     MessageLoop loop;
     MainDialog dialog;
@@ -147,7 +145,8 @@ struct Program {
     Names comboItems(int id) const {
         Names items(SendMessageA(item(id), CB_GETCOUNT, 0, 0));
         char text[256];
-        for (size_t i = 0; i < items.size(); ++i) items[i] = (SendMessageA(item(id), CB_GETLBTEXT, i, LPARAM(text)), text);
+        for (size_t i = 0; i < items.size(); ++i)
+            items[i] = (SendMessageA(item(id), CB_GETLBTEXT, i, LPARAM(text)), text);
         return items;
     }
     void choose(int comboId, int index) {  // the selection, then the notification
@@ -155,7 +154,6 @@ struct Program {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), LPARAM(item(comboId)));
     }
     void click(int buttonId) { SendMessageA(item(buttonId), BM_CLICK, 0, 0); pumpMessages(); }
-    // The tree's own walk to a folder.
     bool open(const std::string& path) {
         IdListHolder list(parsePath(path));
         bool selected = list && dialog.folderTree.selectIdList(list.get());
@@ -163,13 +161,12 @@ struct Program {
         return selected;
     }
     Names rows() const {
-        Names names(SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMCOUNT, 0, 0));
+        Names names(ListView_GetItemCount(item(IDC_FILE_LIST)));
         char text[MAX_PATH];
-        LVITEMA query{};
-        query.pszText = text;
-        query.cchTextMax = sizeof text;
-        for (size_t row = 0; row < names.size(); ++row)
-            names[row] = (SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMTEXTA, row, LPARAM(&query)), text);
+        for (size_t row = 0; row < names.size(); ++row) {
+            ListView_GetItemText(item(IDC_FILE_LIST), int(row), 0, text, MAX_PATH);
+            names[row] = text;
+        }
         return names;
     }
     int row(const std::string& name) const {
@@ -185,21 +182,18 @@ struct Program {
         return shellItemFrom(query.lParam);
     }
     void setRowState(int row, UINT state) {  // focus and selection, as a click sets them
-        LVITEMA change{};
-        change.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-        change.state = state;
-        SendMessageA(item(IDC_FILE_LIST), LVM_SETITEMSTATE, row, LPARAM(&change));
+        ListView_SetItemState(item(IDC_FILE_LIST), row, state, LVIS_FOCUSED | LVIS_SELECTED);
         pumpMessages();
     }
-    void doubleClickRow(const std::string& name) {  // on the row's label, as the mouse would
-        RECT bounds{LVIR_LABEL, 0, 0, 0};
+    void doubleClickRow(const std::string& name, LONG y = -1) {  // on the row's label, or at y below it
+        RECT bounds{LVIR_LABEL, 0, 0, 0};  // in list view a row's full bounds reach past what a click hits
         SendMessageA(item(IDC_FILE_LIST), LVM_GETITEMRECT, row(name), LPARAM(&bounds));
-        const POINT at{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+        const POINT at{bounds.left + 2, y < 0 ? (bounds.top + bounds.bottom) / 2 : y};
         PostMessageA(item(IDC_FILE_LIST), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
         pumpMessages();
     }
     HTREEITEM node(UINT relation, HTREEITEM from = nullptr) const {
-        return HTREEITEM(SendMessageA(item(IDC_FOLDER_TREE), TVM_GETNEXTITEM, relation, LPARAM(from)));
+        return TreeView_GetNextItem(item(IDC_FOLDER_TREE), from, relation);
     }
     TVITEMA nodeItem(HTREEITEM node, UINT mask, char* text = nullptr) const {
         TVITEMA query{};
@@ -211,18 +205,18 @@ struct Program {
         SendMessageA(item(IDC_FOLDER_TREE), TVM_GETITEMA, 0, LPARAM(&query));
         return query;
     }
-    std::string nodeName(HTREEITEM node) const { char text[MAX_PATH] = ""; nodeItem(node, TVIF_TEXT, text); return text; }
+    std::string nodeName(HTREEITEM node) const {
+        char text[MAX_PATH] = "";
+        nodeItem(node, TVIF_TEXT, text);
+        return text;
+    }
     const ShellItem* nodeRecord(HTREEITEM node) const { return shellItemFrom(nodeItem(node, TVIF_PARAM).lParam); }
     bool expanded(HTREEITEM node) const { return nodeItem(node, TVIF_STATE).state & TVIS_EXPANDED; }
     Names children(HTREEITEM parent) const {
         Names names;
-        for (HTREEITEM each = node(TVGN_CHILD, parent); each; each = node(TVGN_NEXT, each)) names.push_back(nodeName(each));
+        for (HTREEITEM each = node(TVGN_CHILD, parent); each; each = node(TVGN_NEXT, each))
+            names.push_back(nodeName(each));
         return names;
-    }
-    HTREEITEM child(HTREEITEM parent, const std::string& name) const {
-        HTREEITEM each = node(TVGN_CHILD, parent);
-        while (each && nodeName(each) != name) each = node(TVGN_NEXT, each);
-        return each;
     }
     void drag(POINT from, POINT to) {  // the left button on the picture, posted as the mouse would
         PostMessageA(item(IDC_PICTURE), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
@@ -232,14 +226,13 @@ struct Program {
     }
 };
 
-// The process set up as the program's start sets it up (the dialog template is linked into
-// the test program), once per suite. The shell's allocator is a tracking one: every test ends
-// with no shell record alive and every list it made freed.
+// The process set up as the program's start sets it up, once per suite; every test ends with no shell
+// record alive and every list it made freed.
 class Session : public testing::Test {
 protected:
     static void SetUpTestSuite() { startProcess(GetModuleHandleA(nullptr)); }
     static void TearDownTestSuite() { endProcess(); }
-    void SetUp() override { tracking.freeForeign = true; realAllocator = std::exchange(shellAllocator, &tracking); }
+    void SetUp() override { realAllocator = std::exchange(shellAllocator, &tracking); }
     void TearDown() override {
         pumpMessages();
         EXPECT_EQ(ShellItem::liveCount(), 0) << "records leaked or destroyed twice";

@@ -1,56 +1,24 @@
-// The window layer beneath the dialog and the shell controls: routing, reflection, dialog
-// binding, menu forwarding, the message loop and the creation list.
+// The window layer: reflection and the message loop.
 #include <cctype>
 #include "harness.h"
 #include "win/Routing.h"
 
-// A match on wParam instead of the NMHDR, or on one word of a command, takes these.
-TEST(Routing, NearMissesReachNoHandler) {
-    const NMHDR headers[] = {{nullptr, IDC_FOLDER_TREE, UINT(NM_DBLCLK)}, {nullptr, IDC_FOLDER_TREE, UINT(TVN_SELCHANGEDW)},
-                             {nullptr, IDC_FILE_LIST, UINT(TVN_SELCHANGEDA)}, {nullptr, IDC_FILE_LIST, UINT(LVN_ITEMCHANGING)},
-                             {nullptr, IDC_PICTURE, UINT(NM_DBLCLK)}, {nullptr, IDC_DEVICE_COMBO, UINT(TVN_SELCHANGEDA)}};
-    auto route = [](UINT message, WPARAM wParam, LPARAM lParam) {
-        return findRoute(MainDialog::routes, MainDialog::routeCount, message, wParam, lParam);
-    };
-    for (const NMHDR& header : headers)
-        for (WPARAM wParam : {IDC_FILE_LIST, IDC_FOLDER_TREE})
-            EXPECT_EQ(route(WM_NOTIFY, wParam, LPARAM(&header)), nullptr) << header.idFrom << " " << int(header.code);
-    for (auto [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_DROPDOWN)},
-                                   {WM_COMMAND, MAKEWPARAM(IDC_STORAGE_COMBO, CBN_SELCHANGE)},
-                                   {WM_COMMAND, MAKEWPARAM(IDC_SEND, BN_DOUBLECLICKED)},
-                                   {WM_COMMAND, MAKEWPARAM(CBN_SELCHANGE, IDC_DEVICE_COMBO)},
-                                   {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}, {WM_NOTIFY, IDC_FOLDER_TREE},
-                                   {WM_SYSCOMMAND, MAKEWPARAM(IDC_SEND, BN_CLICKED)}})
-        EXPECT_EQ(route(message, wParam, 0), nullptr) << message << " " << std::hex << wParam;
-}
-
-// Records that name one control by handle and another by identifier: the wrong field
-// picks the wrong child.
+// Records that name one control by handle and another by identifier: the wrong field picks the wrong child.
 TEST_F(Session, ReflectionTargetOfEachMessage) {
     Program program(noUsers);
     const HWND send = program.item(IDC_SEND), list = program.item(IDC_FILE_LIST);
     NMHDR header{list, IDC_SEND, UINT(NM_CLICK)};
-    DRAWITEMSTRUCT draw{};
-    draw.hwndItem = list;
-    MEASUREITEMSTRUCT measure{};
-    measure.CtlID = IDC_FILE_LIST;
-    DELETEITEMSTRUCT deleted{};
-    deleted.CtlID = IDC_FILE_LIST;
-    deleted.hwndItem = send;
-    COMPAREITEMSTRUCT compare{};
-    compare.CtlID = IDC_FILE_LIST;
-    compare.hwndItem = send;
+    DRAWITEMSTRUCT draw{0, 0, 0, 0, 0, list, nullptr, {}, 0};
+    DELETEITEMSTRUCT item{0, IDC_FILE_LIST, 0, send, 0};  // the identifier sits alike in all three kinds
     const struct { UINT message; WPARAM wParam; LPARAM lParam; HWND expected; } cases[] = {
         {WM_COMMAND, MAKEWPARAM(IDC_FILE_LIST, BN_CLICKED), LPARAM(send), send},
-        {WM_COMMAND, MAKEWPARAM(IDC_SEND, 0), 0, nullptr},  // from a menu
         {WM_NOTIFY, IDC_SEND, LPARAM(&header), list},
         {WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, IDC_SEND), LPARAM(list), list},
         {WM_PARENTNOTIFY, MAKEWPARAM(WM_DESTROY, IDC_SEND), LPARAM(list), list},
         {WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, IDC_FILE_LIST), MAKELPARAM(5, 5), list},
-        {WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 99), MAKELPARAM(5, 5), nullptr},
         {WM_DRAWITEM, IDC_SEND, LPARAM(&draw), list},    {WM_DRAWITEM, 0, LPARAM(&draw), nullptr},
-        {WM_MEASUREITEM, 1, LPARAM(&measure), list},     {WM_MEASUREITEM, 0, LPARAM(&measure), nullptr},
-        {WM_DELETEITEM, 1, LPARAM(&deleted), list},      {WM_COMPAREITEM, 1, LPARAM(&compare), list},
+        {WM_MEASUREITEM, 1, LPARAM(&item), list},        {WM_MEASUREITEM, 0, LPARAM(&item), nullptr},
+        {WM_DELETEITEM, 1, LPARAM(&item), list},         {WM_COMPAREITEM, 1, LPARAM(&item), list},
         {WM_VKEYTOITEM, VK_DOWN, LPARAM(list), list},    {WM_CHARTOITEM, 'a', LPARAM(list), list},
         {WM_HSCROLL, SB_LINEDOWN, LPARAM(send), send},   {WM_VSCROLL, SB_LINEUP, LPARAM(send), send},
         {WM_CTLCOLORMSGBOX, 0, LPARAM(send), send},      {WM_CTLCOLORSTATIC, 0, LPARAM(send), send},
@@ -65,87 +33,11 @@ TEST_F(Session, ReflectionTargetOfEachMessage) {
 }
 
 namespace {
-// Answers one chosen message with an answer of its own.
-struct AnsweringDialog : DialogObject {
-    bool processMessage(UINT message, WPARAM, LPARAM, LRESULT& result) override {
-        if (!firstBound) firstBound = window;
-        result = 0x50000 + message;
-        return message == answered;
-    }
-    void onFinalMessage() override { ++finalMessages; }
-    UINT answered = WM_INITDIALOG;
-    int finalMessages = 0;
-    HWND firstBound = nullptr;
-};
-}  // namespace
-
-// The dialog manager takes the procedure's own return for the first group of messages and
-// DWLP_MSGRESULT for the rest; each message has its own answer, so a stale one shows.
-TEST_F(Session, DialogBindingAnswersReachTheSender) {
-    AnsweringDialog dialog;
-    HWND window = dialog.createDialog(GetModuleHandleA(nullptr), IDD_MAIN, nullptr, 0);
-    ASSERT_TRUE(window);
-    EXPECT_EQ(dialog.firstBound, window);
-    for (UINT message : {WM_INITDIALOG, WM_CTLCOLORMSGBOX, WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX, WM_CTLCOLORBTN,
-                         WM_CTLCOLORDLG, WM_CTLCOLORSCROLLBAR, WM_CTLCOLORSTATIC, WM_COMPAREITEM, WM_VKEYTOITEM,
-                         WM_CHARTOITEM, WM_QUERYDRAGICON, WM_NOTIFY, WM_COMMAND, WM_SIZE, WM_CTLCOLORMSGBOX - 1,
-                         WM_CTLCOLORSTATIC + 1, WM_APP}) {
-        dialog.answered = message;
-        EXPECT_EQ(SendMessageA(window, message, 0, 0), LRESULT(0x50000 + message)) << message;
-    }
-    EXPECT_EQ(SendMessageA(window, WM_APP + 1, 0, 0), 0);  // unhandled: the default
-    DestroyWindow(window);
-    EXPECT_EQ(dialog.window, nullptr);
-    EXPECT_EQ(dialog.finalMessages, 1);
-}
-
-namespace {
-// A context-menu handler that records the messages the dialog hands it.
-struct RecordingMenuHandler : IContextMenu2 {
-    std::vector<UINT> messages;
-    ULONG references = 1;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR, UINT, UINT*, LPSTR, UINT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE HandleMenuMsg(UINT message, WPARAM, LPARAM) override { messages.push_back(message); return S_OK; }
-};
-}  // namespace
-
-// The shell's submenus are filled and drawn only when their messages reach its handler; the
-// dialog's default processing must see them too, and the handler's reference goes with the dialog.
-TEST(MenuForwarding, MenuMessagesReachTheHandlerWhileItIsSetAndStayUnhandled) {
-    RecordingMenuHandler handler;
-    {
-        RecordingLibrary library;
-        MainDialog dialog(library);
-        dialog.contextMenuHandler.handler = &handler;
-        handler.AddRef();  // the slot's reference
-        MEASUREITEMSTRUCT measure{};
-        DRAWITEMSTRUCT draw{};
-        const struct { UINT message; WPARAM wParam; LPARAM lParam; } cases[] = {
-            {WM_INITMENUPOPUP, 0x1234, 2}, {WM_MENUCHAR, MAKEWPARAM('x', MF_POPUP), 0x4321}, {WM_DRAWITEM, 0, LPARAM(&draw)},
-            {WM_MEASUREITEM, 0, LPARAM(&measure)}, {WM_DRAWITEM, 7, LPARAM(&draw)}, {WM_MEASUREITEM, 5, LPARAM(&measure)},
-            {WM_MENUSELECT, 0, 0}};  // the last three are for controls or not needed
-        LRESULT result = 0;
-        for (const auto& c : cases) EXPECT_FALSE(dialog.processMessage(c.message, c.wParam, c.lParam, result)) << c.message;
-        EXPECT_EQ(handler.messages, (std::vector<UINT>{WM_INITMENUPOPUP, WM_MENUCHAR, WM_DRAWITEM, WM_MEASUREITEM}));
-        dialog.contextMenuHandler.handler = nullptr;
-        EXPECT_FALSE(dialog.processMessage(WM_INITMENUPOPUP, 0, 0, result));
-        dialog.contextMenuHandler.handler = &handler;
-    }
-    EXPECT_EQ(handler.references, 1u);
-}
-
-namespace {
 Names events;
 UINT_PTR quitTimer = 0;
 UINT posted = 0;
 
-// Records each message it sees and each idle pass, consumes the key B, and ends the loop with
-// 3 at a tick of quitTimer. The second handler's first pass posts a message and starts that timer.
+// Records messages and idle passes and consumes the key B; "second" posts a message and starts quitTimer.
 struct Recorder : MessageFilter, IdleHandler {
     explicit Recorder(const char* name) : name(name) {}
     bool preTranslateMessage(MSG& message) override {
@@ -168,10 +60,8 @@ struct Recorder : MessageFilter, IdleHandler {
 void CALLBACK quitWithFour(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(4); }
 }  // namespace
 
-// The filter added last sees a message first; a consumed key makes no character; what no
-// filter takes is translated and dispatched (the timer's procedure ends the loop with 4). One
-// idle pass per idle period, the handlers in the order added: a message that re-arms idle
-// time gives a second pass before the timer's tick, the four that arrive continuously do not.
+// Filters last-added first; a consumed key makes no character. One idle pass per idle period: a message
+// that re-arms idle time gives a second, the four that arrive continuously do not.
 TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
     pumpMessages();
     events.clear();
@@ -189,8 +79,8 @@ TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
     EXPECT_EQ(events, (Names{seen("last", WM_KEYDOWN), seen("last", WM_KEYDOWN), seen("first", WM_KEYDOWN),
                              seen("last", WM_CHAR) + " 97", seen("first", WM_CHAR) + " 97", seen("last", WM_TIMER),
                              seen("first", WM_TIMER)}));
-    for (auto [message, passes] : {std::pair<UINT, int>{WM_MOUSEMOVE, 1}, {WM_NCMOUSEMOVE, 1}, {WM_PAINT, 1}, {0x118, 1},
-                                   {WM_APP, 2}, {WM_KEYUP, 2}}) {
+    for (auto [message, passes] : {std::pair<UINT, int>{WM_MOUSEMOVE, 1}, {WM_NCMOUSEMOVE, 1}, {WM_PAINT, 1},
+                                   {0x118, 1}, {WM_APP, 2}, {WM_KEYUP, 2}}) {
         pumpMessages();
         events.clear();
         posted = message;
@@ -202,29 +92,4 @@ TEST(MessageLoop, FiltersLastFirstThenDispatchedAndOneIdlePassPerIdlePeriod) {
         EXPECT_EQ(std::make_pair(first.passes, second.passes), std::make_pair(passes, passes)) << message;
         EXPECT_EQ(events.at(0) + ", " + events.at(1), "first idle, second idle");
     }
-}
-
-namespace {
-AppModule module;
-int mine, first, second;
-void* taken = nullptr;
-DWORD WINAPI otherThread(void*) {
-    module.pushCreationEntry(&first);
-    module.pushCreationEntry(&second);
-    taken = module.takeCreationEntry();
-    return 0;
-}
-}  // namespace
-
-// Each thread takes back its own newest entry, whatever the other pushed in between.
-TEST(AppModule, CreationListKeyedByThreadNewestFirst) {
-    module.init(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(module.pushCreationEntry(&mine));
-    HANDLE thread = CreateThread(nullptr, 0, otherThread, nullptr, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    EXPECT_EQ(taken, &second);
-    EXPECT_EQ(module.takeCreationEntry(), &mine);
-    EXPECT_EQ(module.takeCreationEntry(), nullptr);
-    module.term();
 }
