@@ -6,6 +6,7 @@
 #include "export/DeviceSettings.h"
 #include "export/PhotoName.h"
 #include "export/SettingsControls.h"
+#include "standin/StoreFiles.h"
 #include "photo_fixture.h"
 #include "support/RecordingLibrary.h"
 #include "support/TempDir.h"
@@ -49,14 +50,6 @@ Bytes photoOf(bool grey) {
     Bytes samples;
     for (size_t i = 0; i < rgb.size(); i += grey ? 3 : 1) samples.push_back(rgb[i]);
     return encodeJpeg(192, 128, grey ? 1 : 3, samples, JpegOptions{100, false, false});
-}
-
-// A path in the HotSync (backslash) form as this host opens it.
-std::string hostFile(std::string path) {
-#ifndef _WIN32
-    std::replace(path.begin(), path.end(), '\\', '/');
-#endif
-    return path;
 }
 
 std::string installed(const std::string& file, const std::string& storage) {
@@ -129,7 +122,7 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
                   (Strings{installed("Blocks.pdb", "Internal memory"), installed("Blocks.jpg", "SD Card")}));
         EXPECT_EQ(r.library.calls,
                   (Strings{"INSTAIDE 103 Ann " + pdbPath, "UserData 145", "INSTAIDE 118 1001 501 " + jpgPath}));
-        const Bytes pdb = readFile(hostFile(pdbPath)), jpg = readFile(hostFile(jpgPath));
+        const Bytes pdb = readFile(hostPath(pdbPath)), jpg = readFile(hostPath(jpgPath));
         EXPECT_TRUE(pdb == photoDatabase("Blocks", jpg)) << c.selection;
         Bytes expected;  // nearest neighbour from the bottom-up BGR0 photograph, as RGB
         const PhotoView& v = r.view;
@@ -148,11 +141,11 @@ TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     Rig r;
     const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg"),
                       missing = r.outputFile("none\\x.jpg");
-    ASSERT_TRUE(writeFile(hostFile(taken), {1, 2, 3}));
+    ASSERT_TRUE(writeFile(hostPath(taken), {1, 2, 3}));
     EXPECT_TRUE(r.view.exportJpeg(fresh.c_str(), "fresh", false));
     EXPECT_FALSE(r.view.exportJpeg(taken.c_str(), "taken", false));
     EXPECT_FALSE(r.view.exportJpeg(missing.c_str(), "x", false));
-    EXPECT_EQ(readFile(hostFile(taken)), (Bytes{1, 2, 3}));  // never truncated
+    EXPECT_EQ(readFile(hostPath(taken)), (Bytes{1, 2, 3}));  // never truncated
     EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken, "16|Can not create file : " + missing}));
 }
 
@@ -194,8 +187,8 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     for (const auto& c : cases) {
         Rig r(c.loaded);
         const std::string folder = r.view.outputFolder;
-        for (const std::string& name : c.existing) ASSERT_TRUE(writeFile(hostFile(folder + name), {}));
-        if (c.folder == Missing) std::filesystem::remove(hostFile(folder));
+        for (const std::string& name : c.existing) ASSERT_TRUE(writeFile(hostPath(folder + name), {}));
+        if (c.folder == Missing) std::filesystem::remove(hostPath(folder));
         if (c.folder == Unread) r.library.fail["UserData 105"] = -1, r.choose(0), r.library.calls.clear();
         if (c.folder == Path256)
             snprintf(r.view.outputFolder, sizeof r.view.outputFolder, "%s%s\\", folder.c_str(),
@@ -213,10 +206,10 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
         EXPECT_EQ(r.library.calls, withPath(c.calls));
         const bool written = !c.file.empty() && c.folder == Present;  // and kept when its install is refused
         std::error_code ec;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(hostFile(folder), ec), {}),
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(hostPath(folder), ec), {}),
                   ptrdiff_t(c.existing.size() + written));
-        EXPECT_EQ(readFile(hostFile(path)).empty(), !written);
-        for (const std::string& name : c.existing) EXPECT_TRUE(readFile(hostFile(folder + name)).empty()) << name;
+        EXPECT_EQ(readFile(hostPath(path)).empty(), !written);
+        for (const std::string& name : c.existing) EXPECT_TRUE(readFile(hostPath(folder + name)).empty()) << name;
     }
 }
 

@@ -9,7 +9,6 @@
 #include "standin/StoreLibrary.h"
 #include "support/RasterCanvas.h"
 #include "support/TestJpeg.h"
-#include "support/ToolRun.h"
 #include "unit/photo_fixture.h"
 #include "unit/store_support.h"
 
@@ -31,6 +30,28 @@ struct TestStore : Store {
         return userFolderPath(user(name)) + "\\Vistrel\\" + file;
     }
 };
+
+std::string binFolder() {  // the test program's own, where the DLLs and tools are built
+    char path[MAX_PATH];
+    const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.find_last_of("\\/"));
+}
+
+// hotsync.exe run with arguments, printing to the test's own output: its exit code, ~0 if it did not end.
+DWORD runHotSync(const std::string& arguments) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const std::string path = binFolder() + "\\hotsync.exe";
+    std::string line = "\"" + path + "\" " + arguments;
+    DWORD status = ~0u;
+    if (!CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return status;
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
+}
 
 void writePhotograph(const std::string& path, int width, int height) {
     ASSERT_TRUE(writeFile(path, encodeJpeg(width, height, 3, photographicRgb(width, height))));
@@ -103,9 +124,8 @@ TEST_F(Story, APhotographGoesFromItsFolderToTheHandheld) {
         EXPECT_TRUE(!s.offset || header == "Harbourjpeg") << header;
         DecodedJpeg decoded = decodeJpeg(written.data() + s.offset, written.size() - s.offset);
         EXPECT_TRUE(decoded.ok && decoded.width == view.outputWidth && decoded.height == view.outputHeight);
-        std::string printed;
-        EXPECT_EQ(runBinProgram("hotsync.exe", "sync Ann", temp.path("sync.txt"), printed), 0u) << printed;
-        EXPECT_TRUE(hotSync.queue("Ann").empty()) << printed;
+        EXPECT_EQ(runHotSync("sync Ann"), 0u);
+        EXPECT_TRUE(hotSync.queue("Ann").empty());
         const StoreUser ann = hotSync.user("Ann");
         EXPECT_EQ(readFile(joinPath(s.offset ? hotSync.memoryFolderPath(ann) : hotSync.cardFolderPath(ann, FirstSlotId),
                                     s.file)), written);
