@@ -12,16 +12,11 @@
 // a blank or "=") returns that code and does nothing else.
 class RecordingLibrary : public HotSyncLibrary {
 public:
-    struct Slot {
-        uint32_t id;
-        std::string name;
-    };
     struct User {
         uint32_t id;
         std::string name, folder;
-        std::vector<Slot> slots;
-        uint32_t cardSupport = 1;
-        std::map<std::string, uint32_t> settings;  // keys of section "Brennick"
+        std::vector<std::pair<uint32_t, std::string>> slots;  // ID and name
+        std::map<std::string, uint32_t> settings;             // keys of section "Brennick"
     };
     std::string root = "C:\\HotSync";
     std::vector<User> users;
@@ -29,9 +24,8 @@ public:
     std::vector<std::string> calls;
 
     User& addUser(const std::string& name, const std::string& folder, const std::vector<std::string>& cards = {}) {
-        users.push_back({1001 + static_cast<uint32_t>(users.size()), name, folder, {}, 1, {}});
-        for (const std::string& card : cards)
-            users.back().slots.push_back({501 + uint32_t(users.back().slots.size()), card});
+        users.push_back({1001 + static_cast<uint32_t>(users.size()), name, folder, {}, {}});
+        for (const std::string& card : cards) users.back().slots.emplace_back(501 + users.back().slots.size(), card);
         return users.back();
     }
     int16_t userCount() override { return called("UserData 101") ? int16_t(code) : int16_t(users.size()); }
@@ -77,7 +71,7 @@ public:
     }
     int32_t cardSupport(uint32_t userId, uint32_t* value) override {
         User* user = find(userId);
-        return called("UserData 148") ? code : !user ? -2 : (*value = user->cardSupport, 0);
+        return called("UserData 148") ? code : !user ? -2 : (*value = 1, 0);
     }
     int32_t slotCount(uint32_t userId, uint16_t* count) override {
         User* user = find(userId);
@@ -88,14 +82,14 @@ public:
         if (called("UserData 151")) return code;
         if (!user) return -2;
         uint16_t filled = 0;
-        for (; filled < *count && filled < user->slots.size(); ++filled) ids[filled] = user->slots[filled].id;
+        for (; filled < *count && filled < user->slots.size(); ++filled) ids[filled] = user->slots[filled].first;
         return *count = filled, 0;
     }
     int32_t slotName(uint32_t userId, uint32_t slotId, char* name, uint16_t* size) override {
         if (called("UserData 154")) return code;
         if (User* user = find(userId))
-            for (Slot& slot : user->slots)
-                if (slot.id == slotId) return text(slot.name, name, size) > 0 ? 0 : -4;
+            for (auto& [id, slot] : user->slots)
+                if (id == slotId) return text(slot, name, size) > 0 ? 0 : -4;
         return -3;
     }
     int32_t installToMemory(const char* userName, const char* path) override {

@@ -12,6 +12,10 @@
 #include "support/TempDir.h"
 #include "support/TestJpeg.h"
 #include "unit/store_support.h"
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <csignal>
+#endif
 
 using Bytes = std::vector<uint8_t>;
 using Strings = std::vector<std::string>;
@@ -148,6 +152,35 @@ TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     EXPECT_EQ(readFile(hostPath(taken)), (Bytes{1, 2, 3}));  // never truncated
     EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken, "16|Can not create file : " + missing}));
 }
+
+#ifndef _WIN32
+// Regression: a full disk ended the program through libjpeg's error exit; the send alone must end, leaving nothing.
+TEST(Send, AFullDiskLeavesNoFileQueuesNothingAndSaysSo) {
+    Rig sent;
+    sent.send(0);
+    const rlim_t full = std::filesystem::file_size(hostPath(sent.outputFile("Blocks.pdb")));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
+    for (rlim_t bytes : {rlim_t(50), rlim_t(200), full - 1, full}) {  // header, stream, last byte, just enough
+        Rig r;
+        rlimit limit{bytes, saved.rlim_max};
+        testing::internal::CaptureStderr();  // libjpeg reports the failed write there
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        r.send(0);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        testing::internal::GetCapturedStderr();
+        const bool room = bytes == full;
+        EXPECT_EQ(std::make_tuple(r.messages(), r.library.calls.size(),
+                                  std::filesystem::exists(hostPath(r.outputFile("Blocks.pdb")))),
+                  std::make_tuple(room ? Strings{installed("Blocks.pdb", "Internal memory")}
+                                       : Strings{"16|Error during JPEG generation !"},
+                                  size_t(room), room))
+            << bytes;
+    }
+    signal(SIGXFSZ, handler);
+}
+#endif
 
 // Each send shows one message, writes at most the first free name and calls the library only to queue.
 TEST(Send, FirstFreeNameMessagesAndInstallCalls) {

@@ -165,37 +165,6 @@ TEST_F(Story, ChoosingAUserShowsTheirScreenAndSetStoresIt) {
     EXPECT_EQ(library.calls.back(), install);
 }
 
-namespace {
-// A help engine of our own under the class name the platform looks for: records "command file".
-Names helpRequests;
-LRESULT CALLBACK helpEngine(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_COPYDATA) return DefWindowProcA(window, message, wParam, lParam);
-    struct Request { WORD size, command; LONG data, reserved; WORD fileOffset, dataOffset; };
-    const auto* request = static_cast<const Request*>(reinterpret_cast<const COPYDATASTRUCT*>(lParam)->lpData);
-    helpRequests.push_back(std::to_string(request->command) + " " + (LPCSTR(request) + request->fileOffset));
-    return TRUE;
-}
-}  // namespace
-
-// F1 on a control asks for the guide's contents (however often); closing the program quits help.
-TEST_F(Story, F1AsksForTheGuidesContentsAndClosingQuitsHelp) {
-    WNDCLASSA engineClass{0,       helpEngine, 0,      0,      GetModuleHandleA(nullptr),
-                          nullptr, nullptr,    nullptr, nullptr, "MS_WINHELP"};
-    RegisterClassA(&engineClass);
-    HWND engine = CreateWindowA("MS_WINHELP", "", 0, 0, 0, 0, 0, nullptr, nullptr, engineClass.hInstance, nullptr);
-    {
-        Program program(noUsers);
-        PostMessageA(program.item(IDC_FILE_LIST), 0x004D /* WM_KEYF1, from the F1 key */, 0, 0);
-        pumpMessages();
-        EXPECT_EQ(std::count(helpRequests.begin(), helpRequests.end(), std::to_string(HELP_CONTENTS) + " Vistrel.hlp"),
-                  std::ptrdiff_t(helpRequests.size())) << "contents asked for, and only that";
-        EXPECT_FALSE(helpRequests.empty());
-    }
-    EXPECT_EQ(helpRequests.back(), std::to_string(HELP_QUIT) + " Vistrel.hlp");
-    DestroyWindow(engine);
-    UnregisterClassA("MS_WINHELP", engineClass.hInstance);
-}
-
 // One shown dialog for every step (destroying one waits 2 s under Wine); no pumping while maximised.
 TEST_F(Story, TheDialogStartsCentredAndItsControlsFollowTheClientSizeAboveTheMinimum) {
     Program program(noUsers);
