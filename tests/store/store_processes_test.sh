@@ -16,7 +16,7 @@ fresh() { root=$work/$1; mkdir -p "$root"; export VISTREL_HOTSYNC_ROOT=$root; to
 pair() {
     theirs store_worker.exe "${@:2}" >"$work/theirs" & local pid=$!
     while [ ! -s "$work/theirs" ] && kill -0 $pid 2>/dev/null; do sleep 0.01; done
-    mine $1 >"$work/mine"; wait $pid
+    mine $1 >"$work/mine"; wait $pid || fail "the second process ($2) ended with status $?"
     cat "$work/mine" "$work/theirs" | tr -d '\r' | sed -n 's/^done //p' | sort >"$work/done"  # Wine: CR LF
 }
 # Fails for each name in done that the store's names (stdin) lack.
@@ -25,13 +25,11 @@ lost() { local l; l=$(comm -23 "$work/done" <(sort)); [ -z "$l" ] || fail "$1 re
 fresh users
 pair "users a $rounds" users b "$rounds"
 tool users list | sed -n 's/ (ID.*//p' | lost users
-echo "users: $(wc -l <"$work/done") added at once, $(tool users list | grep -c '^[ab][0-9]') listed"
 tool users add -- -Dash >/dev/null && tool users list | grep -q '^-Dash (' || fail "a name that begins with -"
 
 fresh settings
 pair "settings Ann a $rounds" settings Ann b "$rounds"
 tool settings Ann | sed -n 's/^\[Brennick\] \(.*\) = .*/\1/p' | lost settings
-echo "settings: $(wc -l <"$work/done") written at once, $(tool settings Ann | grep -c ' = ') stored"
 
 fresh queue
 pair "sync Ann $rounds" queue Ann q "$rounds"
@@ -40,7 +38,6 @@ sed -n 's/^installed //p' "$work/mine" | sort | uniq -d | grep . && fail "photog
 ls "$memory" | lost "photographs in the handheld"
 cmp -s <(ls "$memory" | sort) "$work/done" || fail "the handheld holds other files than those queued"
 tool queue Ann | grep -q 'nothing queued' || fail "the queue is not empty after the last sync"
-echo "queue: $(wc -l <"$work/done") queued during syncs, $(ls "$memory" | wc -l) delivered"
 
 fresh fifo
 rm "$root/users.txt" && mkfifo "$root/users.txt"
@@ -60,10 +57,8 @@ done
 for check in "users list" "settings Ann" "queue" "settings Bob"; do tool $check >/dev/null || fail "after the kills, $check"; done
 for folder in "$root"/*/; do grep -q "	$(basename "$folder")	" "$root/users.txt" || fail "orphan folder $folder"; done
 find "$root" -path '*Handheld*' -name '*.new' | grep . && fail "a temporary file in a handheld"
-strays=$(find "$root" -name '*.new' | wc -l)
 mine users last 1 >/dev/null && mine settings Ann last 1 >/dev/null && mine sync Ann 1 >/dev/null
 find "$root" -name '*.new' | grep . && fail "temporary files left after the next update of their folder"
-echo "kills: $kills, $(grep -c '^[0-9]' "$root/users.txt") users, $strays temporary files until the next update"
 
 fresh full && cp "$root/users.txt" "$work/before"
 # Through a pipe: the size limit would stop the message written to a file too.

@@ -30,10 +30,8 @@ public:
     }
     int16_t userCount() override { return called("UserData 101") ? int16_t(code) : int16_t(users.size()); }
     int32_t userIdAt(int16_t index, uint32_t* userId) override {
-        if (called("UserData 102")) return code;
-        if (index < 0 || size_t(index) >= users.size()) return -2;
-        *userId = users[index].id;
-        return 0;
+        const bool known = index >= 0 && size_t(index) < users.size();
+        return called("UserData 102") ? code : !known ? -2 : (*userId = users[index].id, 0);
     }
     int32_t userName(uint32_t userId, char* name, uint16_t* size) override {
         User* user = find(userId);
@@ -41,9 +39,8 @@ public:
         return *size = uint16_t(user->name.size()), 0;
     }
     int32_t userFolder(uint32_t userId, char* folder, uint16_t* size) override {
-        if (called("UserData 104")) return code;
         User* user = find(userId);
-        return user ? text(user->folder, folder, size) : -2;
+        return called("UserData 104") ? code : user ? text(user->folder, folder, size) : -2;
     }
     int32_t rootFolder(char* folder, uint16_t* size) override {
         return called("UserData 105") ? code : text(root, folder, size);

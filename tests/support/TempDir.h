@@ -21,7 +21,6 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return folder; }
-    // path() joined with name by the platform's separator.
     std::string file(const std::string& name) const { return (std::filesystem::path(folder) / name).string(); }
 
 private:

@@ -143,14 +143,12 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
 
 TEST(Send, CreatesOnlyNewFilesAndSaysWhenItCannot) {
     Rig r;
-    const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg"),
-                      missing = r.outputFile("none\\x.jpg");
+    const std::string fresh = r.outputFile("fresh.jpg"), taken = r.outputFile("taken.jpg");
     ASSERT_TRUE(writeFile(hostPath(taken), {1, 2, 3}));
     EXPECT_TRUE(r.view.exportJpeg(fresh.c_str(), "fresh", false));
     EXPECT_FALSE(r.view.exportJpeg(taken.c_str(), "taken", false));
-    EXPECT_FALSE(r.view.exportJpeg(missing.c_str(), "x", false));
     EXPECT_EQ(readFile(hostPath(taken)), (Bytes{1, 2, 3}));  // never truncated
-    EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken, "16|Can not create file : " + missing}));
+    EXPECT_EQ(r.messages(), (Strings{"16|Can not create file : " + taken}));
 }
 
 #ifndef _WIN32

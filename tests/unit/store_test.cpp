@@ -267,6 +267,25 @@ TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmp
     EXPECT_EQ(std::make_tuple(queued.size(), fileExists(userFile("Beach.jpg"))), std::make_tuple(size_t(0), true));
 }
 
+// Regression: a process updated the store while another held it, or would have waited for ever.
+TEST_F(StoreTest, WhileAnotherHoldsTheLockUpdatesWaitABoundedTimeThenAreBusy) {
+    addAnn();
+    FileLock other;
+    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 0, 0), FileLock::Locked);
+    library.store().setLockWait(30);
+    std::vector<DeliveryReport> reports;
+    uint32_t value = 0;
+    for (const int32_t expected : {StoreBusy, StoreOk}) {  // held, then released
+        EXPECT_EQ(std::vector<int32_t>({library.writeSetting(ann.id, "Brennick", "VistrelWidth", 1),
+                                        library.readSetting(ann.id, "Brennick", "VistrelWidth", &value, 320),
+                                        library.store().addUser("Bob", {}), syncUser(library.store(), ann, reports)}),
+                  std::vector<int32_t>(4, expected));
+        other.release();
+    }
+    ASSERT_EQ(other.acquire(dir.file("store.lock"), true, 1, 0), FileLock::Locked);  // a sync runs
+    EXPECT_EQ(syncUser(library.store(), ann, reports), StoreBusy);
+}
+
 // The hotsync tool run in process, "--root <folder>" in front unless noRoot: its status and printing.
 struct ToolTest : StoreTest {
     std::string root = dir.file("root");

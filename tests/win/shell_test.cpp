@@ -8,10 +8,6 @@
 #include "support/TestJpeg.h"
 
 namespace {
-// The part of a longer list after a shorter one it starts with.
-LPCITEMIDLIST below(LPCITEMIDLIST longer, LPCITEMIDLIST shorter) {
-    return LPCITEMIDLIST(LPCBYTE(longer) + idListSize(shorter) - 2);
-}
 using Browse = Session;
 }  // namespace
 
@@ -51,7 +47,8 @@ TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks
     for (auto [attributes, children, overlay] :
          {std::tuple<ULONG, int, int>{0, 0, 0}, {SFGAO_SHARE | SFGAO_HASSUBFOLDER, 1, 1}, {SFGAO_LINK, 0, 2},
           {SFGAO_LINK | SFGAO_SHARE | SFGAO_READONLY, 0, 3}}) {
-        LPCITEMIDLIST relative = below(record->absoluteIdList.get(), parentList.get());
+        // The record's list after its parent's: the parent's size less its terminator.
+        auto relative = LPCITEMIDLIST(LPCBYTE(record->absoluteIdList.get()) + idListSize(parentList.get()) - 2);
         FolderTree& tree = program.dialog.folderTree;
         TVITEMA item = program.nodeItem(tree.insertNode(parent.get(), parentList.get(), relative, attributes, TVI_ROOT),
                                         TVIF_CHILDREN | TVIF_STATE);
