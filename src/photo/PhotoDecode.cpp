@@ -85,6 +85,25 @@ void convertRow(const JSAMPLE* in, uint8_t* out, uint32_t width, int components)
     }
 }
 
+// Reads the next scanline into row as BGR0 pixels: a colour one straight from the library
+// (line null), any other converted from line. False when no line came (only a
+// suspending source gives none).
+bool readRow(jpeg_decompress_struct* cinfo, JSAMPARRAY line, uint8_t* row, uint32_t width, int components) {
+    JSAMPROW target = row;
+    if (jpeg_read_scanlines(cinfo, line ? line : &target, 1) != 1) return false;
+    if (line)
+        convertRow(line[0], row, width, components);
+    else
+        clearPadBytes(row, width);
+    return true;
+}
+
+// The reason given when the pixels of a width x height picture cannot be had.
+void sayNoMemory(char (&message)[JMSG_LENGTH_MAX], JDIMENSION width, JDIMENSION height) {
+    snprintf(message, sizeof message, "not enough memory for %u x %u pixels", static_cast<unsigned>(width),
+             static_cast<unsigned>(height));
+}
+
 // Where stored scanline y of a width x height picture lands in the upright picture's
 // bottom-up pixels, for an orientation of 1 to 8: the index of its first pixel and the
 // step from one pixel to the next, both counted in pixels.
@@ -170,8 +189,7 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     // The coefficients need room too: memory held beyond this photograph's is given back.
     if (multiScan && view.photoPixels.capacity() > bytes) view.photoPixels.release();
     if (!sized || !view.photoPixels.allocate(bytes)) {
-        snprintf(jerr->message, sizeof jerr->message, "not enough memory for %u x %u pixels",
-                 static_cast<unsigned>(width), static_cast<unsigned>(height));
+        sayNoMemory(jerr->message, width, height);
         return false;
     }
     jpeg_start_decompress(cinfo);
@@ -183,29 +201,17 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     const size_t stride = static_cast<size_t>(width) * 4;
     if (orientation == 1) {
         // The first scanline is the top of the picture: it goes to the last row in memory.
-        while (cinfo->output_scanline < height) {
-            uint8_t* row = pixels + (height - 1 - cinfo->output_scanline) * stride;
-            JSAMPROW target = row;
-            // Only a suspending source reads no line.
-            if (jpeg_read_scanlines(cinfo, direct ? &target : line, 1) != 1) return false;
-            if (direct)
-                clearPadBytes(row, width);
-            else
-                convertRow(line[0], row, width, components);
-        }
+        while (cinfo->output_scanline < height)
+            if (!readRow(cinfo, line, pixels + (height - 1 - cinfo->output_scanline) * stride, width, components))
+                return false;
     } else {
         JSAMPARRAY block =
             (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE, static_cast<JDIMENSION>(stride), TurnBlock);
         while (cinfo->output_scanline < height) {
             const uint32_t first = cinfo->output_scanline;
             int rows = 0;
-            for (; rows < TurnBlock && cinfo->output_scanline < height; ++rows) {
-                if (jpeg_read_scanlines(cinfo, direct ? &block[rows] : line, 1) != 1) return false;
-                if (direct)
-                    clearPadBytes(block[rows], width);
-                else
-                    convertRow(line[0], block[rows], width, components);
-            }
+            for (; rows < TurnBlock && cinfo->output_scanline < height; ++rows)
+                if (!readRow(cinfo, line, block[rows], width, components)) return false;
             RowPlacement place[TurnBlock];
             for (int r = 0; r < rows; ++r) place[r] = placeRow(orientation, width, height, first + r);
             for (uint32_t x = 0; x < width; ++x)
@@ -265,8 +271,7 @@ void jpegErrorExit(jpeg_common_struct* cinfo) {
     (*cinfo->err->format_message)(cinfo, jerr->message);
     if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY && cinfo->is_decompressor) {
         const auto* d = reinterpret_cast<jpeg_decompress_struct*>(cinfo);
-        snprintf(jerr->message, sizeof jerr->message, "not enough memory for %u x %u pixels",
-                 static_cast<unsigned>(d->image_width), static_cast<unsigned>(d->image_height));
+        sayNoMemory(jerr->message, d->image_width, d->image_height);
     }
     (*cinfo->err->output_message)(cinfo);
     jerr->printed = true;
