@@ -463,10 +463,6 @@ std::string Store::file(const StoreUser& user, const char* name) const {
     return joinPath(userFolderPath(user), name);
 }
 
-int32_t Store::writeFile(const std::string& path, const std::string& content) {
-    return writeStoreFile(path, content);
-}
-
 int32_t Store::loadUsers(std::vector<StoreUser>& users) const {
     users.clear();
     std::shared_ptr<const UserIndex> index;

@@ -155,7 +155,6 @@ private:
     std::string file(const StoreUser& user, const char* name) const;
     int32_t checkRoot() const;
     int32_t userIndex(std::shared_ptr<const UserIndex>& index) const;
-    int32_t writeFile(const std::string& path, const std::string& content);
 
     std::string rootFolder;
     unsigned lockWaitMs = 10000;

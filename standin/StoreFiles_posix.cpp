@@ -10,12 +10,16 @@
 
 namespace {
 
+uint64_t nanoseconds(const timespec& time) {
+    return static_cast<uint64_t>(time.tv_sec) * 1000000000u + static_cast<uint64_t>(time.tv_nsec);
+}
+
 FileStamp stampFrom(const struct stat& info) {
     FileStamp stamp;
     stamp.identity = static_cast<uint64_t>(info.st_ino) ^ (static_cast<uint64_t>(info.st_dev) << 40);
     stamp.size = static_cast<uint64_t>(info.st_size);
-    stamp.written = static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_mtim.tv_nsec);
-    stamp.changed = static_cast<uint64_t>(info.st_ctim.tv_sec) * 1000000000u + static_cast<uint64_t>(info.st_ctim.tv_nsec);
+    stamp.written = nanoseconds(info.st_mtim);
+    stamp.changed = nanoseconds(info.st_ctim);
     return stamp;
 }
 
@@ -75,7 +79,7 @@ bool stampOf(const std::string& path, FileStamp& stamp) {
 bool isSettled(const FileStamp& stamp) {
     timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
-    uint64_t nowNs = static_cast<uint64_t>(now.tv_sec) * 1000000000u + static_cast<uint64_t>(now.tv_nsec);
+    const uint64_t nowNs = nanoseconds(now);
     return nowNs > stamp.written + 100000000u && nowNs > stamp.changed + 100000000u;
 }
 

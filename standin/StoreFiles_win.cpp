@@ -8,6 +8,16 @@ namespace {
 
 uint64_t joined(DWORD high, DWORD low) { return static_cast<uint64_t>(high) << 32 | low; }
 
+// The file index is not among what the attributes give (see stampOf): every update writes
+// a new file, so its creation time stands in for it.
+FileStamp stampFrom(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written, const FILETIME& created) {
+    FileStamp stamp;
+    stamp.size = joined(sizeHigh, sizeLow);
+    stamp.written = joined(written.dwHighDateTime, written.dwLowDateTime);
+    stamp.changed = joined(created.dwHighDateTime, created.dwLowDateTime);
+    return stamp;
+}
+
 // The full, long form of an existing path, in lower case: Windows names ignore case.
 bool fullPath(const std::string& path, std::string& resolved) {
     char full[MAX_PATH], longForm[MAX_PATH];
@@ -47,12 +57,8 @@ ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t li
     } else if (joined(info.nFileSizeHigh, info.nFileSizeLow) > limit) {
         outcome = ReadOutcome::TooLarge;
     } else {
-        if (stamp) {
-            stamp->identity = 0;  // as stampOf, which cannot see the file index
-            stamp->size = joined(info.nFileSizeHigh, info.nFileSizeLow);
-            stamp->written = joined(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-            stamp->changed = joined(info.ftCreationTime.dwHighDateTime, info.ftCreationTime.dwLowDateTime);
-        }
+        // As stampOf gives it, which cannot see the file index.
+        if (stamp) *stamp = stampFrom(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.ftCreationTime);
         char block[65536];
         for (;;) {
             DWORD n = 0;
@@ -73,17 +79,13 @@ ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t li
     return outcome;
 }
 
-// Without opening the file: the attributes alone are one cheap call. The file index is
-// not among them; every update writes a new file, so its creation time stands in.
+// Without opening the file: the attributes alone are one cheap call.
 bool stampOf(const std::string& path, FileStamp& stamp) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    stamp.identity = 0;
-    stamp.size = joined(data.nFileSizeHigh, data.nFileSizeLow);
-    stamp.written = joined(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-    stamp.changed = joined(data.ftCreationTime.dwHighDateTime, data.ftCreationTime.dwLowDateTime);
+    stamp = stampFrom(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime, data.ftCreationTime);
     return true;
 }
 
