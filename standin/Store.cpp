@@ -134,8 +134,10 @@ bool isSettingName(const std::string& name) {
 
 bool isPathText(const std::string& path) { return isStoreText(path, MaxStorePath); }
 
-int32_t readStoreFile(const std::string& path, std::string& content, size_t limit) {
-    switch (readWholeFile(path, content, limit)) {
+// What a read means to the store: a missing file is an empty one, one too large to be
+// ours is damaged.
+int32_t storeResultOf(ReadOutcome read) {
+    switch (read) {
     case ReadOutcome::Read:
     case ReadOutcome::Missing:
         return StoreOk;
@@ -145,6 +147,10 @@ int32_t readStoreFile(const std::string& path, std::string& content, size_t limi
         break;
     }
     return StoreReadFailed;
+}
+
+int32_t readStoreFile(const std::string& path, std::string& content, size_t limit) {
+    return storeResultOf(readWholeFile(path, content, limit));
 }
 
 const char* const StoreFiles[] = {UsersFile, SettingsFile, SlotsFile, QueueFile};
@@ -426,10 +432,9 @@ int32_t Store::userIndex(std::shared_ptr<const UserIndex>& index) const {
     auto fresh = std::make_shared<UserIndex>();
     fresh->path = path;
     std::string content;
-    ReadOutcome read = readWholeFile(path, content, MaxListFile, &fresh->stamp);
-    if (read == ReadOutcome::TooLarge) return StoreDamaged;
-    if (read == ReadOutcome::Failed) return StoreReadFailed;
-    int32_t result = parseUsers(content, fresh->users);
+    const ReadOutcome read = readWholeFile(path, content, MaxListFile, &fresh->stamp);
+    int32_t result = storeResultOf(read);
+    if (result == StoreOk) result = parseUsers(content, fresh->users);
     if (result != StoreOk) return result;
     for (size_t i = 0; i < fresh->users.size(); ++i) {
         fresh->byId[fresh->users[i].id] = i;
