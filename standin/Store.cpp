@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include "standin/StoreFiles.h"
+#include "threads/Mutex.h"
 
 namespace {
 
@@ -411,7 +412,7 @@ namespace {
 
 // One per process: the libraries make a Store for each call, and the program's device
 // list makes 1 + 2n calls, each of which would otherwise read the whole list again.
-std::mutex userIndexGuard;
+Mutex userIndexGuard;
 std::shared_ptr<const void> cachedUserIndex;
 
 }  // namespace
@@ -420,7 +421,7 @@ int32_t Store::userIndex(std::shared_ptr<const UserIndex>& index) const {
     const std::string path = joinPath(hostPath(rootFolder), UsersFile);
     FileStamp now;
     if (!rootFolder.empty() && stampOf(path, now)) {
-        std::lock_guard<std::mutex> guard(userIndexGuard);
+        std::lock_guard<Mutex> guard(userIndexGuard);
         auto cached = std::static_pointer_cast<const UserIndex>(cachedUserIndex);
         if (cached && cached->path == path && cached->stamp == now) {
             index = cached;
@@ -441,7 +442,7 @@ int32_t Store::userIndex(std::shared_ptr<const UserIndex>& index) const {
         fresh->byName[fresh->users[i].name] = i;
     }
     if (read == ReadOutcome::Read && isSettled(fresh->stamp)) {
-        std::lock_guard<std::mutex> guard(userIndexGuard);
+        std::lock_guard<Mutex> guard(userIndexGuard);
         cachedUserIndex = fresh;
     }
     index = fresh;
