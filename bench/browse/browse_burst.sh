@@ -26,7 +26,7 @@ probe() { wine_run "$bin/browse_probe.exe" "$@"; }
 # start_on FOLDER: the program with FOLDER as its Desktop, its list focused by a click on the first row.
 start_on() {
     prepare_prefix "$1" || fail "cannot prepare the Wine prefix"
-    (cd "$bin" && exec wine vistrel.exe) >"$log/vistrel.txt" 2>&1 &
+    (cd "$bin" && exec wine vistrel.exe) >"$log/vistrel-${1##*/}.txt" 2>&1 &
     local rect left top_
     rect=$(probe list) || fail "no program window"
     read -r left top_ _ _ <<<"$rect"

@@ -73,10 +73,11 @@ def busy_until(pid, limit=30.0):
 def keys(mode, count):
     if mode == "held":
         held = REPEAT_DELAY + (count - 1) * INTERVAL + HOLD
-        return ["xdotool", "keydown", "Down", "sleep", f"{held:.4f}", "keyup", "Down"]
+        return ["xdotool", "keydown", "--delay", "0", "Down", "sleep", f"{held:.4f}", "keyup", "--delay", "0", "Down"]
+    # xdotool waits 12 ms after each key event unless told otherwise.
     steps = []
     for i in range(count):
-        steps += ["keydown", "Down", "sleep", f"{HOLD}", "keyup", "Down"]
+        steps += ["keydown", "--delay", "0", "Down", "sleep", f"{HOLD}", "keyup", "--delay", "0", "Down"]
         if i + 1 < count:
             steps += ["sleep", f"{INTERVAL - HOLD}"]
     return ["xdotool"] + steps

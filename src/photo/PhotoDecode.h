@@ -22,6 +22,9 @@ bool photoSizeAccepted(uint32_t width, uint32_t height, uint64_t pixelLimit = Ma
 // in size_t (which is 32 bits wide in the Win32 build).
 bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size);
 
+// True when the path of length n ends in ".jpg" or ".jpeg", in capitals or not.
+bool jpegName(const char* path, size_t n);
+
 // The name of the file without its folder, as the user picked it in the list.
 const char* fileNameOf(const char* path);
 

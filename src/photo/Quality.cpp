@@ -33,7 +33,8 @@ const VerdictStyle& verdictStyle(Verdict verdict) { return verdictStyles[static_
 
 void PhotoView::updateQuality() {
     if (!photoLoaded) {
-        if (host) host->setStatusText("Choose a jpeg file...");
+        // While one opens, the status line names it.
+        if (host && !opening()) host->setStatusText("Choose a jpeg file...");
         return;
     }
     if (!displayMapped()) {

@@ -58,6 +58,7 @@ TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks
 }
 
 // A row offers its photograph on gaining both focus and selection (a folder is refused); it goes on losing both.
+// The dialog loads what was offered once it has handled what waits.
 TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) {
     temp.file("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
     temp.folder("folder");
@@ -76,7 +77,8 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
         if (c.before) view.loadPhoto(temp.path("photo.jpg").c_str());
         SetWindowTextA(program.item(IDC_STATUS), "");
         NMLISTVIEW change{{}, c.row, 0, c.state, 0, LVIF_STATE, {}, 0};
-        program.dialog.fileList.onItemChanged(change, view);
+        program.dialog.onFileItemChanged(0, LPARAM(&change));
+        pumpMessages();
         EXPECT_EQ(view.photoLoaded, c.after) << &c - cases;
         EXPECT_EQ(program.text(IDC_STATUS) == "Choose a jpeg file...", c.refused) << &c - cases;
     }
