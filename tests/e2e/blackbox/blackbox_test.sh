@@ -10,6 +10,11 @@ source "$(dirname "$0")/wine_session.sh"
 rm -rf "$photos" "$store" "$log"
 mkdir -p "$log" "$shots"
 test_session "$work" "$photos"  # the prefix is kept between runs (making it takes about 20 s)
+# Six of one colour each (1 red to 6 magenta), one large enough to take a second, one named in Japanese.
+colours=("255 0 0" "0 255 0" "0 0 255" "255 255 0" "0 255 255" "255 0 255")
+for i in 1 2 3 4 5 6; do convert -size 1200x900 "xc:rgb(${colours[i - 1]// /,})" "$photos/c$i.jpg"; done
+wine_run "$bin/demo_photo.exe" "$(windows_path "$photos/c0-big.jpg")" 8000 6000 progressive || fail "no large photograph"
+cp "$photos/harbour.jpg" "$photos/港の写真.jpg"
 # The same photograph declaring 64250 x 64250 pixels in its frame header: refused.
 cp "$photos/harbour.jpg" "$photos/bomb.jpg"
 frame=$(LC_ALL=C grep -obUaP '\xFF\xC0' "$photos/bomb.jpg" | head -n 1 | cut -d: -f1)
@@ -37,6 +42,31 @@ expect queue "  internal memory: $(windows_path "$store/$user/Vistrel/harbour.pd
 drive select bomb.jpg "Can't show bomb.jpg"
 expect select "status: Can't show bomb.jpg: 64250 x 64250 pixels is more than the 400 megapixels accepted"
 shot vistrel-refused
+# Presses of Down 33 ms apart, as fast as a key repeats: the row they end on is shown and sent.
+drive select c1.jpg "Selection : "
+keys --delay 33 Down Down Down Down Down
+drive select c6.jpg "Selection : "
+picture_shows vistrel-burst 255 0 255
+drive send
+expect send "message: Photo ''c6.pdb'' will be installed on ''$user'' Internal memory at next HotSync(r)"
+drive ok
+tail -c +89 "$store/$user/Vistrel/c6.pdb" >"$log/c6.jpg"
+colour_near "$(colour_of "$log/c6.jpg" 100 100)" 255 0 255 || fail "c6.pdb holds another photograph"
+# Esc stops a long load: the status line says so, the picture area stays empty.
+drive select c0-big.jpg "Opening c0-big.jpg ..."
+keys Escape
+drive select c0-big.jpg "Stopped opening c0-big.jpg: click it in the list to open it again."
+picture_shows vistrel-stopped
+# A newer choice stops it too, and only the newer photograph shows.
+drive select c0-big.jpg "Opening c0-big.jpg ..."
+keys Down
+drive select c1.jpg "Selection : "
+picture_shows vistrel-superseded 255 0 0
+# A name the code page cannot spell opens, and is sent with "_" in its place.
+drive select "????.jpg" "Selection : "
+drive send
+expect send "message: Photo ''____.pdb'' will be installed on ''$user'' Internal memory at next HotSync(r)"
+drive ok
 check_help
 close_program
 status=0
