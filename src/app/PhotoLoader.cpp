@@ -9,11 +9,16 @@ void PhotoLoader::attach(PhotoView* photoView, HWND dialogWindow) {
     view = photoView;
     dialog = dialogWindow;
     loop = appModule.messageLoop();
+    // Without the loop (none, or full) a load still runs; the window only waits for it.
     if (loop && !(loop->addMessageFilter(this) && loop->addIdleHandler(this))) detach();
+    view = photoView;
 }
 
 void PhotoLoader::detach() {
-    if (loop) loop->removeMessageFilter(this), loop->removeIdleHandler(this);
+    if (loop) {
+        loop->removeMessageFilter(this);
+        loop->removeIdleHandler(this);
+    }
     loop = nullptr;
     view = nullptr;
 }

@@ -10,8 +10,8 @@ class PhotoView;
 // this thread, the window's own: every few milliseconds the decoder hands the window what
 // waits (service), so that it paints and answers, and a newer choice or Esc stops the load
 // (Esc also stops a choice still waiting, whatever has the focus).
-// (A worker thread would need a second copy of the largest photographs, which the 32-bit
-// address space does not hold, and locks around everything the window reads.)
+// (A worker thread would write the view's photograph while the window reads it: every reader
+// would need a lock or a hand-over, where this hook keeps it all on one thread.)
 class PhotoLoader : public MessageFilter, public IdleHandler {
 public:
     enum : UINT { WakeMessage = WM_APP + 1 };

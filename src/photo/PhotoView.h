@@ -69,7 +69,7 @@ public:
     bool choicePending() const { return chosenPath[0] != '\0'; }
     bool loading() const { return loadRunning; }
     bool opening() const { return loadRunning || choicePending(); }
-    // Asks the load running to stop, as Esc does: the status line says so.
+    // Esc: the load running stops, and so does a choice waiting; the status line says so.
     void stopLoading();
     // The decoder's question every few milliseconds of work (see loadServiceDue), with how
     // far it has got: the status line shows it once the load is long, the window handles what

@@ -23,6 +23,7 @@ public:
     // Milliseconds from any fixed start: a load times itself with it.
     virtual uint32_t clock() { return 0; }
     // Called every few milliseconds while a photograph loads: the window handles what waits
-    // (painting, input, other programs' questions). False when the person asked to stop.
+    // (painting, input, other programs' questions). False when the load must stop (the
+    // program is closing).
     virtual bool serviceWhileLoading() { return true; }
 };

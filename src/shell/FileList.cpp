@@ -97,16 +97,15 @@ void FileList::onClicked(const NMITEMACTIVATE& click, PhotoView& view) {
 
 void FileList::chooseRow(int row, PhotoView& view) {
     WaitCursor wait;
-    IdListHolder list;
-    itemIdListAt(row, list);
+    const ShellItem* record = recordAt(row);
+    if (!record) return;
     char16_t exact[MAX_PATH];
     char spelt[2 * MAX_PATH];
-    if (fileSystemPath(list.get(), exact, spelt)) return view.choosePhoto(spelt, exact);
+    if (fileSystemPath(record->absoluteIdList.get(), exact, spelt)) return view.choosePhoto(spelt, exact);
     // Without a path: a file the shell reaches some other way (a camera, a ZIP folder) gives
     // its bytes as a stream; anything else (My Computer, a Control Panel item) shows nothing.
-    const ShellItem* record = recordAt(row);
     char name[MAX_PATH];
-    LPCITEMIDLIST item = record ? record->relativeIdList.get() : nullptr;
+    LPCITEMIDLIST item = record->relativeIdList.get();
     ULONG attributes = SFGAO_STREAM | SFGAO_FOLDER;
     if (!item || FAILED(record->parentFolder->GetAttributesOf(1, &item, &attributes)) ||
         (attributes & (SFGAO_STREAM | SFGAO_FOLDER)) != SFGAO_STREAM ||

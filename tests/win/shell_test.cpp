@@ -84,6 +84,22 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
     }
 }
 
+// A row whose opening was stopped (Esc) opens after all on a click on it.
+TEST_F(Browse, AStoppedRowOpensWhenClickedAgain) {
+    temp.file("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
+    Program program(noUsers);
+    PhotoView& view = program.dialog.photoView;
+    ASSERT_TRUE(program.open(temp.path()));
+    const int row = program.row("photo.jpg");
+    ListView_SetItemState(program.item(IDC_FILE_LIST), row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    view.stopLoading();
+    EXPECT_EQ(program.text(IDC_STATUS), "Stopped opening photo.jpg: click it in the list to open it again.");
+    NMITEMACTIVATE click{{program.item(IDC_FILE_LIST), IDC_FILE_LIST, UINT(NM_CLICK)}, row, 0, 0, 0, 0, {}, 0, 0};
+    SendMessageA(program.window, WM_NOTIFY, 0, LPARAM(&click));
+    pumpMessages();
+    EXPECT_TRUE(view.photoLoaded && !view.opening());
+}
+
 // Fault: once the desktop was collapsed, double-clicking a folder row did nothing: the walk
 // started from the root's children without expanding the root.
 TEST_F(Browse, DoubleClickingAFolderRowOpensItEvenUnderACollapsedDesktop) {
