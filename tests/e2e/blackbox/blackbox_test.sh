@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # vistrel.exe used under Wine as a person would, over a store of one user and one card: the window shows
-# them, a photograph is sent, a refused one is named on the status line, F1 shows the guide, and closing
+# them, a photograph is sent, a refused one is named on the status line, keys pressed fast, Esc and a newer
+# row leave only what the list rests on shown, a name in Japanese is sent, F1 shows the guide, and closing
 # ends the program (code 0) and its help viewer.   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR WORK_DIR SCREENSHOT_DIR" >&2; exit 2; }
