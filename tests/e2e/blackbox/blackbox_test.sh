@@ -8,6 +8,7 @@ set -euo pipefail
 bin=$1 work=$2 shots=$3 log=$2/log photos=$2/photos store=$2/store user=Tester
 # shellcheck source=wine_session.sh
 source "$(dirname "$0")/wine_session.sh"
+export LC_ALL=C.UTF-8  # Wine's Windows is then a Western one: its code page cannot spell Japanese
 rm -rf "$photos" "$store" "$log"
 mkdir -p "$log" "$shots"
 test_session "$work" "$photos"  # the prefix is kept between runs (making it takes about 20 s)
