@@ -1,7 +1,6 @@
 #include "standin/Store.h"
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -29,17 +28,25 @@ bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// ASCII letters in lower case; the bytes of a double-byte character stay as they are.
 std::string lowered(std::string text) {
-    for (char& c : text) c = lowerAscii(c);
+    for (size_t at = 0; at < text.size(); at = nextCharacter(text, at)) text[at] = lowerAscii(text[at]);
     return text;
 }
 
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
+    return a.size() == b.size() && lowered(a) == lowered(b);
 }
+
+// Whether text holds one of the ASCII characters in set as a character of its own.
+bool holdsAnyOf(const std::string& text, const char* set) {
+    for (size_t at = 0; at < text.size(); at = nextCharacter(text, at))
+        if (std::strchr(set, text[at])) return true;
+    return false;
+}
+
+// What Windows forbids in a file name, besides control characters.
+const char* const NotInFileNames = "<>:\"/\\|?*";
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -118,7 +125,7 @@ bool parseValue(const std::string& text, uint32_t& value) {
 bool isFolderName(const std::string& folder) {
     if (!isStoreText(folder, MaxFolderName)) return false;
     if (folder == "." || folder == "..") return false;
-    return folder.find_first_of("<>:\"/\\|?*") == std::string::npos;
+    return !holdsAnyOf(folder, NotInFileNames);
 }
 
 // A section or key: trimmed text that cannot be mistaken for other .ini lines. Taken
@@ -144,6 +151,8 @@ int32_t storeResultOf(ReadOutcome read) {
         return StoreOk;
     case ReadOutcome::TooLarge:
         return StoreDamaged;
+    case ReadOutcome::NotAFile:
+    case ReadOutcome::Held:
     case ReadOutcome::Failed:
         break;
     }
@@ -158,7 +167,7 @@ const char* const StoreFiles[] = {UsersFile, SettingsFile, SlotsFile, QueueFile}
 
 // Removes what killed updates left in the folder of path, then replaces path.
 int32_t writeStoreFile(const std::string& path, const std::string& content) {
-    std::string folder = path.substr(0, path.find_last_of("/\\") + 1);
+    std::string folder = path.substr(0, lastSeparator(path) + 1);
     for (const char* name : StoreFiles)
         if (folder + name != path) removeFileQuietly(temporaryPathFor(folder + name));
     return replaceFileContents(path, content) ? StoreOk : StoreWriteFailed;
@@ -316,16 +325,24 @@ bool isReservedDeviceName(const std::string& name) {
     return false;
 }
 
-// A folder name for a new user: the name with what Windows forbids in file names
-// replaced, and a "_N" suffix when another user or another entry under the root
-// has it already.
+// The longest start of text, cut between characters, of at most limit bytes.
+std::string startOf(const std::string& text, size_t limit) {
+    size_t end = 0;
+    for (size_t next; end < text.size() && (next = nextCharacter(text, end)) <= limit;) end = next;
+    return text.substr(0, end);
+}
+
+// A folder name for a new user: the name (letters of the code page beyond ASCII
+// included) with what Windows forbids in file names replaced, and a "_N" suffix when
+// another user or another entry under the root has it already.
 std::string folderFor(const std::string& name, const std::unordered_set<std::string>& usedFolders,
                       const std::string& root) {
     std::string base;
-    for (char c : name) {
-        unsigned char u = static_cast<unsigned char>(c);
-        bool allowed = u >= 0x20 && u < 0x7F && std::strchr("<>:\"/\\|?*", c) == nullptr;
-        base += allowed ? c : '_';
+    for (size_t at = 0, next; at < name.size(); at = next) {
+        next = nextCharacter(name, at);
+        const unsigned char c = static_cast<unsigned char>(name[at]);
+        const bool forbidden = next == at + 1 && (isControl(c) || std::strchr(NotInFileNames, c));
+        base += forbidden ? std::string(1, '_') : name.substr(at, next - at);
     }
     while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.pop_back();
     while (!base.empty() && base[0] == ' ') base.erase(0, 1);
@@ -333,7 +350,7 @@ std::string folderFor(const std::string& name, const std::unordered_set<std::str
     if (isReservedDeviceName(base)) base = "_" + base;
     for (int n = 1; n < 100000; ++n) {
         std::string suffix = n == 1 ? std::string() : "_" + std::to_string(n);
-        std::string stem = base.substr(0, MaxFolderName - suffix.size());
+        std::string stem = startOf(base, MaxFolderName - suffix.size());
         while (!stem.empty() && (stem.back() == ' ' || stem.back() == '.')) stem.pop_back();
         if (stem.empty()) stem = "User";
         std::string candidate = stem + suffix;
@@ -343,7 +360,7 @@ std::string folderFor(const std::string& name, const std::unordered_set<std::str
 }
 
 std::string normalisedRoot(std::string root) {
-    while (root.size() > 1 && (root.back() == '/' || root.back() == '\\')) {
+    while (root.size() > 1 && lastSeparator(root) == root.size() - 1) {
         // "C:\" keeps its separator: "C:" alone means the drive's current folder.
         if (root.size() == 3 && root[1] == ':') break;
         root.pop_back();
@@ -667,11 +684,12 @@ int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& que
 
 int32_t Store::checkInstallPath(const StoreUser& user, const std::string& path) const {
     if (!isPathText(path)) return StoreBadArgument;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(hostPath(path)), ec)) return StoreFileMissing;
+    const PathKind kind = pathKind(path);
+    if (kind != PathKind::File) return kind == PathKind::Unknown ? StoreFileUnavailable : StoreFileMissing;
     switch (containmentOf(userFolderPath(user), path)) {
     case Containment::Missing: return StoreFileMissing;
     case Containment::Outside: return StoreNotInUserFolder;
+    case Containment::Unresolved: return StoreFileUnavailable;
     case Containment::Inside: break;
     }
     // What a sync delivered is not sent again from where it landed.
@@ -764,6 +782,7 @@ const char* storeResultText(int32_t result) {
     case StoreInternal: return "internal failure (out of memory?)";
     case StoreBusy: return "the store is busy: another program held its lock too long (try again)";
     case StoreNotInUserFolder: return "the file is not inside the user's folder of the store";
+    case StoreFileUnavailable: return "the file to install cannot be reached just now (try again)";
     default: return "unknown error";
     }
 }
