@@ -183,7 +183,7 @@ int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport
         } else if ((where = store.checkInstallPath(user, request.path)) == StoreNotInUserFolder) {
             report.reason = "the file is not inside the user's folder";
         } else if (where == StoreFileUnavailable) {
-            keep(report, "where the file lies cannot be told just now (is its share out of reach?)");
+            keep(report, "its folder cannot be resolved now (is its share out of reach?)");
         } else if (where != StoreOk ||
                    (read = readWholeFile(request.path, bytes, MaxDeliveredFile)) == ReadOutcome::Missing) {
             report.reason = "the file does not exist";
@@ -194,7 +194,7 @@ int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport
         } else if (read == ReadOutcome::Held) {
             keep(report, "another program has the file open (a virus scanner or a sync client, say)");
         } else if (read != ReadOutcome::Read) {
-            keep(report, "the file cannot be read just now");
+            keep(report, "the file cannot be read now (no permission, or a disk or network error)");
         } else {
             const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
             std::string problem = request.toCard ? checkJpeg(data, bytes.size())

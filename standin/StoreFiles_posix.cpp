@@ -29,7 +29,7 @@ void sleepMs(unsigned ms) {
 }
 
 // After a failed call: the path names nothing (rather than something out of reach now).
-bool isGone() { return errno == ENOENT || errno == ENOTDIR; }
+bool isGone() { return errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG; }
 
 bool realPath(const std::string& path, std::string& resolved) {
     char* full = realpath(hostPath(path).c_str(), nullptr);
