@@ -24,7 +24,8 @@ struct FileStamp {
 };
 
 // Reads the whole file at path (a store path, see hostPath) into bytes, at most limit
-// bytes. Anything but a regular file is NotAFile, never waited on. stamp, when given, receives the stamp of the file that was read.
+// bytes. Anything but a regular file is NotAFile, never waited on. stamp, when given,
+// receives the stamp of the file that was read.
 ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit,
                           FileStamp* stamp = nullptr);
 // The stamp of the file at path; false when it cannot be had (missing, say).
