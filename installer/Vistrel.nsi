@@ -85,6 +85,7 @@ Section "${PRODUCT} (required)" SecProgram
     File "${BIN_DIR}/${HELP_FILE}"
     ; The help's contents tab, which the help engine looks for beside it.
     File "${BIN_DIR}/Vistrel.cnt"
+    File "${BIN_DIR}/Vistrel.chm"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     ; The shortcut's working folder is $OUTDIR, the install folder, where the help
@@ -203,6 +204,7 @@ Section "Uninstall"
     Delete "$INSTDIR\vistrel.exe"
     Delete "$INSTDIR\${HELP_FILE}"
     Delete "$INSTDIR\Vistrel.cnt"
+    Delete "$INSTDIR\Vistrel.chm"
     ; What the help engine writes beside a help file it has opened.
     Delete "$INSTDIR\Vistrel.GID"
     Delete "$INSTDIR\Vistrel.FTS"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # vistrel.exe used under Wine as a person would, over a store of one user and one card: the window shows
-# them, a photograph is sent, a refused one is named on the status line, F1 shows the guide, and closing
-# ends the program (code 0) and its help viewer.   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
+# them, a photograph is sent, a refused one is named on the status line, F1 shows the guide as on Windows XP
+# and on 10, and closing ends the program (code 0) and its help viewer.   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR WORK_DIR SCREENSHOT_DIR" >&2; exit 2; }
 bin=$1 work=$2 shots=$3 log=$2/log photos=$2/photos store=$2/store user=Tester
@@ -19,8 +19,9 @@ wine_run "$bin/hotsync.exe" --root "$(windows_path "$store")" users add $user --
 export VISTREL_HOTSYNC_ROOT
 VISTREL_HOTSYNC_ROOT=$(windows_path "$store")
 
-# From its own folder, where the help engine finds the bare name Vistrel.hlp.
-(cd "$bin" && exec wine vistrel.exe) >"$log/vistrel.txt" 2>&1 &
+# start_program VERSION: as on that Windows, and from another folder: the guide is found beside it all the same.
+start_program() { wine winecfg -v "$1" && { (cd "$work" && exec wine "$bin/vistrel.exe") >>"$log/vistrel.txt" 2>&1 & }; }
+start_program winxp
 program_pid=$!
 drive wait
 # At start: the desktop in the tree, its photographs in the list, the only user chosen.
@@ -42,4 +43,9 @@ close_program
 status=0
 wait "$program_pid" || status=$?
 [ $status -eq 0 ] || fail "vistrel.exe ended with exit code $status"
+# As on Windows 10: the guide in HTML Help.
+start_program win10
+drive wait
+check_help
+close_program
 echo "blackbox: passed; screenshots in $shots"
