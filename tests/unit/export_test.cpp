@@ -208,6 +208,12 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
          {installed("Blocks(2).pdb", "Internal memory")}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
+        {0, {}, {{"INSTAIDE 103", -13}}, "Blocks.pdb", {"INSTAIDE 103 Ann $"},
+         {"16|HotSync is busy (error -13): $ is saved but not queued for ''Ann''. Another program, such as a HotSync, is "
+          "using the HotSync store: send the photo again once it has ended."}},
+        {2, {}, {{"INSTAIDE 118", -14}}, "Blocks.jpg", {"UserData 145", "INSTAIDE 118 1001 502 $"},
+         {"16|HotSync refused $ for ''Ann'' (error -14): it takes only files inside the user's HotSync folder, which "
+          "may have moved since the device was chosen. Choose the device again, then send."}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
         {0, {}, {}, "", {}, {"16|No photo to send: choose a jpeg file first."}, false},
         {3, {}, {}, "", {}, {noStorage}},  // past the last card
@@ -290,6 +296,34 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     }
 }
 
+// With no device to list, or no way to send, the status line says why instead of asking for a device.
+TEST(DeviceList, TheStatusLineSaysWhyNoDeviceIsListed) {
+    const struct {
+        int users;
+        int32_t failing;
+        const char* missing;
+        std::string status;  // "" when left alone
+    } cases[] = {{0, 0, nullptr, "HotSync has no users on this PC: add one with the HotSync software, then start Vistrel "
+                                 "Desktop again"},
+                 {1, -1, nullptr, "HotSync could not list its users: the HotSync folder was not found (error -1; see "
+                                  "Troubleshooting, F1)"},
+                 {1, 0, "INSTAIDE.dll is missing", "INSTAIDE.dll is missing"}, {1, 0, nullptr, ""}};
+    for (const auto& c : cases) {
+        RecordingHost host;
+        PhotoView view;
+        view.attach(&host, 100, 100);
+        RecordingLibrary library;
+        for (int i = 0; i < c.users; ++i) library.addUser("Ann", "Ann");
+        if (c.failing) library.fail["UserData 101"] = c.failing;
+        library.missing = c.missing;
+        RecordingControls controls;
+        DeviceSettings settings{library, controls, view};
+        const size_t before = host.statusTexts.size();
+        settings.explainDeviceList(settings.fillDeviceList());
+        EXPECT_EQ(host.statusTexts.size() > before ? host.lastStatus() : "", c.status);
+    }
+}
+
 // Set stores and applies valid sizes; a side below one is refused and its edit put back.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
@@ -298,7 +332,12 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         std::string width, height;
         bool deviceChosen, applied;
         Strings calls, widthWrites, heightWrites;
-    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "150", false, true, {}, {}, {}},
+        std::string status = "Selection : ", failing = "";  // a store that fails: applied, and the status says so
+    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},
+                 {"200", "150", false, true, {}, {}, {}, "No device chosen: the size applies to this view only and is not saved"},
+                 {"200", "150", true, true, Strings(stored.begin(), stored.begin() + 3), {}, {},
+                  "The settings were not saved (error -13): the HotSync store is busy (is a HotSync running?). Press "
+                  "Set to try again", "UserData 143 VistrelHeight"},
                  {"200", "-5", true, false, {}, {}, {"48"}},          {"0", "", true, false, {}, {"64"}, {"48"}}};
     for (const auto& c : cases) {
         Rig r;
@@ -307,7 +346,9 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         r.controls.widthEdit = c.width, r.controls.heightEdit = c.height;
         r.controls.storageSelection = 1;
         if (!c.deviceChosen) r.controls.deviceSelection = -1;
+        r.library.fail[c.failing] = -13;
         r.settings.onSetClicked();
+        EXPECT_EQ(r.host.lastStatus().rfind(c.status, 0), 0u) << r.host.lastStatus();
         EXPECT_EQ(std::make_tuple(r.library.calls, r.controls.widthWrites, r.controls.heightWrites),
                   std::make_tuple(c.calls, c.widthWrites, c.heightWrites))
             << c.width << "," << c.height;

@@ -352,6 +352,9 @@ TEST(StoreConfig, TheVariableWinsOverTheIniBesideTheModule) {
     EXPECT_EQ(Store("C:\\").root() + Store("C:\\\\").root() + Store("D:/").root(), "C:\\C:\\D:/");
     ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[hotsync]\nroot=C:\\HotSync\n"));
     EXPECT_EQ(configuredRoot("", dir.path()), "C:\\HotSync");
+    // Each account's own root: variables expanded as read; one not set stays as written, the rest goes on.
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\nRoot=%VISTREL_NOT_SET%%PATH%;50%\n"));
+    EXPECT_EQ(configuredRoot("", dir.path()), joinPath(dir.path(), "%VISTREL_NOT_SET%" + environmentValue("PATH") + ";50%"));
     ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\nPath=C:\\HotSync\n"));
     EXPECT_EQ(configuredRoot("", dir.path()) + configuredRoot("", dir.file("no-such-folder")), "");
 }
