@@ -41,8 +41,8 @@ const char* fileName(const char* path) {
 bool describe(const Loaded& library, const char* file, const char* program, char* text, size_t size) {
     if (library.module && !library.missingOrdinal) return false;
     if (library.module)
-        snprintf(text, size, "%s has no function number %d: this HotSync desktop software does not suit Vistrel Desktop",
-                 file, library.missingOrdinal);
+        snprintf(text, size, "%s has no function number %d: this HotSync desktop software does not suit "
+                             "Vistrel Desktop", file, library.missingOrdinal);
     else if (!fileThere(library.path))
         snprintf(text, size, "%s was not found beside %s: install Vistrel Desktop into the HotSync software's folder",
                  file, program);

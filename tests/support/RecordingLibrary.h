@@ -22,9 +22,6 @@ public:
     std::vector<User> users;
     std::map<std::string, int32_t> fail;
     std::vector<std::string> calls;
-    const char* missing = nullptr;  // problem()
-
-    const char* problem() const override { return missing; }
 
     User& addUser(const std::string& name, const std::string& folder, const std::vector<std::string>& cards = {}) {
         users.push_back({1001 + static_cast<uint32_t>(users.size()), name, folder, {}, {}});

@@ -329,14 +329,12 @@ TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
     uint16_t count = 2;
     EXPECT_EQ(none.userCount(), HotSyncMissing);
     // What is missing, in words: both libraries, one of them, or an ordinal (INSTAIDE.dll has none of UserData's).
-    const std::string installAide = binFolder() + "\\INSTAIDE.dll";
-    const std::pair<std::string, std::string> problems[] = {
-        {none.problem(), "The HotSync desktop software was not found: install Vistrel Desktop into its folder"},
-        {besideIni.problem(), "NoSuchInstallAide.dll was not found beside win_tests.exe: install Vistrel Desktop into "
-                              "the HotSync software's folder"},
-        {HotSyncBinding(installAide.c_str(), installAide.c_str()).problem(),
-         "INSTAIDE.dll has no function number 101: this HotSync desktop software does not suit Vistrel Desktop"}};
-    for (const auto& [problem, expected] : problems) EXPECT_EQ(problem, expected);
+    const std::string aide = binFolder() + "\\INSTAIDE.dll", beside = " beside win_tests.exe: install Vistrel Desktop";
+    EXPECT_EQ(std::string(none.problem()) + "|" + besideIni.problem() + "|" +
+                  HotSyncBinding(aide.c_str(), aide.c_str()).problem(),
+              "The HotSync desktop software was not found: install Vistrel Desktop into its folder|"
+              "NoSuchInstallAide.dll was not found" + beside + " into the HotSync software's folder|INSTAIDE.dll has no "
+              "function number 101: this HotSync desktop software does not suit Vistrel Desktop");
     EXPECT_EQ(binding.problem(), nullptr);  // both beside the running program
     EXPECT_TRUE(none.rootFolder(text, &size) <= 0 && none.readSetting(1, "Brennick", "VistrelWidth", &width, 320) &&
                 none.slotIds(1, ids, &count) && none.cardSupport(1, &support) &&
