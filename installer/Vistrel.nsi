@@ -123,6 +123,7 @@ Section "${PRODUCT} (required)" SecProgram
     !insertmacro Install ${HELP_FILE}
     ; The help's contents tab, which the help engine looks for beside it.
     !insertmacro Install Vistrel.cnt
+    !insertmacro Install Vistrel.chm
     StrCpy $R8 "${UNINSTALLER}"
     Call Record
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"

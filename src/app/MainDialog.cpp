@@ -1,12 +1,9 @@
 #include "app/MainDialog.h"
 #include "win/AppModule.h"
 #include "app/PictureControl.h"
+#include "app/UserGuide.h"
 #include "app/resources/resource.h"
 #include "shell/IdList.h"
-
-namespace {
-const char helpFile[] = "Vistrel.hlp";
-}
 
 const Route<MainDialog::Handler> MainDialog::routes[] = {
     {WM_INITDIALOG, AnyControl, AnyControl, &MainDialog::onInitDialog},
@@ -107,14 +104,14 @@ LRESULT MainDialog::onContextMenu(WPARAM, LPARAM lParam) {
 
 LRESULT MainDialog::onClose(WPARAM, LPARAM) {
     HWND dialog = window;
-    WinHelpA(dialog, helpFile, HELP_QUIT, 0);
+    closeUserGuide(dialog);
     DestroyWindow(dialog);
     PostQuitMessage(0);
     return 0;
 }
 
 LRESULT MainDialog::onHelp(WPARAM, LPARAM) {
-    WinHelpA(window, helpFile, HELP_CONTENTS, 0);
+    showUserGuide(window);
     return 0;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # vistrel.exe used under Wine as a person would, over a store of one user and one card: the window shows them, a
-# photograph is sent, a refused one is named on the status line, Set over a busy store says so, F1 shows the guide,
-# and closing ends the program (code 0) and its help viewer.   blackbox_test.sh BIN_DIR WORK_DIR SCREENSHOT_DIR
+# photograph is sent, a refused one is named on the status line, Set over a busy store says so, F1 shows the guide as
+# on Windows XP and 10, and closing ends the program (code 0) and its help viewer.   blackbox_test.sh BIN WORK SHOTS
 set -euo pipefail
 [ $# -eq 3 ] || { echo "usage: $0 BIN_DIR WORK_DIR SCREENSHOT_DIR" >&2; exit 2; }
 bin=$1 work=$2 shots=$3 log=$2/log photos=$2/photos store=$2/store user=Tester
@@ -17,8 +17,9 @@ wine_run "$bin/hotsync.exe" --root "$(windows_path "$store")" users add $user --
     || fail "cannot make the store"
 export VISTREL_HOTSYNC_ROOT && VISTREL_HOTSYNC_ROOT=$(windows_path "$store")
 
-# From its own folder, where the help engine finds the bare name Vistrel.hlp.
-(cd "$bin" && exec wine vistrel.exe) >"$log/vistrel.txt" 2>&1 &
+# start_program VERSION: as on that Windows, and from another folder: the guide is found beside it all the same.
+start_program() { wine winecfg -v "$1" && { (cd "$work" && exec wine "$bin/vistrel.exe") >>"$log/vistrel.txt" 2>&1 & }; }
+start_program winxp
 program_pid=$!
 # At start: the desktop in the tree, its photographs in the list, the only user chosen.
 drive show
@@ -43,4 +44,9 @@ check_help
 close_program
 status=0 && wait "$program_pid" || status=$?
 [ $status -eq 0 ] || fail "vistrel.exe ended with exit code $status"
+# As on Windows 10: the guide in HTML Help.
+start_program win10
+drive wait
+check_help
+close_program
 echo "blackbox: passed; screenshots in $shots"
