@@ -90,6 +90,7 @@ LRESULT MainDialog::onInitDialog(WPARAM, LPARAM) {
         settingsControls.selectDevice(0);
         deviceSettings.onDeviceSelected();
     }
+    deviceSettings.explainDeviceList(users);
     return TRUE;  // the dialog manager focuses the first tab stop
 }
 

@@ -334,10 +334,18 @@ TEST_F(Story, TheDllsByOrdinalAnswerAsTheStoreDoes) {
     uint16_t size = sizeof text;
     EXPECT_EQ(besideIni.userCount(), 2);
     EXPECT_TRUE(besideIni.rootFolder(text, &size) > 0 && text == hotSync.root()) << text;
-    HotSyncBinding none("NoSuchUserData.dll", "NoSuchInstallAide.dll");
+    HotSyncBinding none(temp.path("UserData.dll").c_str(), temp.path("INSTAIDE.dll").c_str());
     uint32_t width = 5, support = 5, ids[2] = {7, 7};
     uint16_t count = 2;
-    EXPECT_EQ(none.userCount(), -1);
+    EXPECT_EQ(none.userCount(), HotSyncMissing);
+    // What is missing, in words: both libraries, one of them, or an ordinal (INSTAIDE.dll has none of UserData's).
+    const std::string aide = binFolder() + "\\INSTAIDE.dll", beside = " beside win_tests.exe: install Vistrel Desktop";
+    EXPECT_EQ(std::string(none.problem()) + "|" + besideIni.problem() + "|" +
+                  HotSyncBinding(aide.c_str(), aide.c_str()).problem(),
+              "The HotSync desktop software was not found: install Vistrel Desktop into its folder|"
+              "NoSuchInstallAide.dll was not found" + beside + " into the HotSync software's folder|INSTAIDE.dll has no "
+              "function number 101: this HotSync desktop software does not suit Vistrel Desktop");
+    EXPECT_EQ(binding.problem(), nullptr);  // both beside the running program
     EXPECT_TRUE(none.rootFolder(text, &size) <= 0 && none.readSetting(1, "Brennick", "VistrelWidth", &width, 320) &&
                 none.slotIds(1, ids, &count) && none.cardSupport(1, &support) &&
                 none.installToMemory("Ann", photo.c_str()) && none.installToCard(1, 2, photo.c_str()));

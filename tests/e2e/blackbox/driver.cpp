@@ -113,6 +113,7 @@ int show(HWND dialog) {
     }
     HWND send = GetDlgItem(dialog, IDC_SEND);
     std::printf("send button: %s (%s)\n", windowText(send).c_str(), IsWindowEnabled(send) ? "enabled" : "disabled");
+    std::printf("status: %s\n", windowText(GetDlgItem(dialog, IDC_STATUS)).c_str());
     return 0;
 }
 
@@ -190,12 +191,34 @@ int showHelp(const std::string& wanted) {
     return 0;
 }
 
+BOOL CALLBACK addPageText(HWND child, LPARAM texts) {
+    if (IsWindowVisible(child)) *reinterpret_cast<std::string*>(texts) += "page: " + windowText(child) + "\n";
+    return TRUE;
+}
+
+// Once the setup program's page shows wanted, prints its texts; then presses its Next (Install, Finish) if asked.
+int setupPage(const std::string& wanted, bool next) {
+    HWND setup = nullptr;
+    std::string texts;
+    if (!waitFor(60000, [&] {
+            texts.clear();  // its title ends in the page's name
+            for (setup = nullptr; (setup = FindWindowExA(nullptr, setup, "#32770", nullptr));)
+                if (IsWindowVisible(setup) && windowText(setup).rfind("Vistrel Desktop Setup", 0) == 0) break;
+            if (setup) EnumChildWindows(setup, addPageText, reinterpret_cast<LPARAM>(&texts));
+            return texts.find(wanted) != texts.npos;
+        }))
+        return fail("the setup program shows no \"" + wanted + "\"; its page reads:\n" + texts);
+    std::printf("%s", texts.c_str());
+    return next && !PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0) ? fail("cannot press Next") : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "", argument = argc > 2 ? argv[2] : "";
     // The help viewer outlives the dialog.
     if (command == "help") return showHelp(argument);
+    if (command == "setup") return setupPage(argument, argc > 3);
     HWND dialog = nullptr;
     if (!waitFor(60000, [&] { return (dialog = visibleWindow("#32770", "Vistrel Desktop")) != nullptr; }))
         return fail("no window \"Vistrel Desktop\" after 60 s");
@@ -206,7 +229,14 @@ int main(int argc, char** argv) {
     if (command == "select") return selectFile(dialog, argument, argc > 3 ? argv[3] : "");
     if (command == "send") return pressSend(dialog, process);
     if (command == "ok") return pressOk(process);
+    if (command == "set") {  // the width and height typed, then Set pressed
+        SetDlgItemTextA(dialog, IDC_WIDTH_EDIT, argument.c_str());
+        SetDlgItemTextA(dialog, IDC_HEIGHT_EDIT, argc > 3 ? argv[3] : "");
+        SendMessageTimeoutA(GetDlgItem(dialog, IDC_SET), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, nullptr);
+        return show(dialog);
+    }
     // Posted as the caption's close button does; the caller awaits the program's end.
     if (command == "close") return PostMessageA(dialog, WM_CLOSE, 0, 0) ? 0 : fail("cannot close the window");
-    return fail("usage: blackbox_driver wait | show | select NAME [STATUS] | send | ok | close | help TEXT");
+    return fail("usage: blackbox_driver wait | show | select NAME [STATUS] | send | ok | set WIDTH HEIGHT | close | "
+                "help TEXT | setup TEXT [next]");
 }

@@ -30,9 +30,7 @@ wine_session() {
 }
 
 stop_virtual_display() {
-    [ -n "$started_xvfb_pid" ] || return 0
-    kill "$started_xvfb_pid" 2>/dev/null || true
-    wait "$started_xvfb_pid" 2>/dev/null || true
+    [ -z "$started_xvfb_pid" ] || { kill "$started_xvfb_pid"; wait "$started_xvfb_pid"; } 2>/dev/null || true
     started_xvfb_pid=
 }
 
@@ -66,11 +64,11 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # drive COMMAND ARGS...: blackbox_driver.exe, its output kept in $log/COMMAND.txt.
 drive() { wine_run "$bin/blackbox_driver.exe" "$@" >"$log/$1.txt" 2>&1 || fail "driver $*: $(cat "$log/$1.txt")"; }
 
-# expect NAME LINE...: $log/NAME.txt has each LINE.
+# expect NAME LINE...: $log/NAME.txt has each LINE (its line ends as Windows writes them, or not).
 expect() {
     local file=$log/$1.txt line
     shift
-    for line; do grep -qxF -- "$line" "$file" || fail "expected \"$line\" in: $(cat "$file")"; done
+    for line; do tr -d '\r' <"$file" | grep -qxF -- "$line" || fail "expected \"$line\" in: $(cat "$file")"; done
 }
 
 # test_session WORK DESKTOP: a test's session, ended with the script, and harbour.jpg on its desktop.
