@@ -73,7 +73,7 @@ uint32_t bigEndian32(const uint8_t* p) {
 }  // namespace
 
 std::string fileNameOf(const std::string& path) {
-    size_t separator = path.find_last_of("/\\");
+    const size_t separator = lastSeparator(path);
     return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
@@ -143,6 +143,12 @@ bool deliverInto(const std::string& folder, const std::string& name, const std::
     return false;
 }
 
+// What may pass stays queued for the next sync.
+void keep(DeliveryReport& report, const char* why) {
+    report.outcome = Delivery::Kept;
+    report.reason = why;
+}
+
 }  // namespace
 
 int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport>& reports) {
@@ -176,13 +182,19 @@ int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport
             report.reason = "the path names no file";
         } else if ((where = store.checkInstallPath(user, request.path)) == StoreNotInUserFolder) {
             report.reason = "the file is not inside the user's folder";
+        } else if (where == StoreFileUnavailable) {
+            keep(report, "its folder cannot be resolved now (is its share out of reach?)");
         } else if (where != StoreOk ||
                    (read = readWholeFile(request.path, bytes, MaxDeliveredFile)) == ReadOutcome::Missing) {
             report.reason = "the file does not exist";
         } else if (read == ReadOutcome::TooLarge) {
             report.reason = "the file is larger than 64 MB";
-        } else if (read == ReadOutcome::Failed) {
-            report.reason = "the file cannot be read";
+        } else if (read == ReadOutcome::NotAFile) {
+            report.reason = "the path names no file";
+        } else if (read == ReadOutcome::Held) {
+            keep(report, "another program has the file open (a virus scanner or a sync client, say)");
+        } else if (read != ReadOutcome::Read) {
+            keep(report, "the file cannot be read now (no permission, or a disk or network error)");
         } else {
             const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
             std::string problem = request.toCard ? checkJpeg(data, bytes.size())
@@ -197,8 +209,7 @@ int32_t syncUser(Store& store, const StoreUser& user, std::vector<DeliveryReport
                 deliverInto(folder, name, bytes, temporary, report.destination)) {
                 report.outcome = Delivery::Installed;
             } else {
-                report.outcome = Delivery::Kept;
-                report.reason = "it could not be written into the handheld";
+                keep(report, "it could not be written into the handheld");
                 report.destination.clear();
             }
         }

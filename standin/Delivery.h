@@ -9,10 +9,11 @@
 // simulated handheld. Internal memory takes a one-record database of type "jpeg"
 // whose record is a complete JPEG; a card takes a plain complete JPEG.
 //
-// Refused files (missing, outside the user's folder, unreadable content, not what
-// their storage takes) leave the queue: syncing again would refuse them again, and the
-// file on the PC is untouched, so it can be sent anew. A file that was fine but could not be written into the
-// handheld stays queued, so the next sync tries again.
+// Refused files (gone, outside the user's folder, not what their storage takes) leave
+// the queue: syncing again would refuse them again, and the file on the PC is
+// untouched, so it can be sent anew. What may pass keeps a file queued for the next
+// sync: another program holding it, a share out of reach, a read that failed, a
+// handheld that could not be written.
 
 enum class Delivery { Installed, Refused, Kept };
 

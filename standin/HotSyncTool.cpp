@@ -194,7 +194,8 @@ int syncCommand(Store& store, const std::string& name, FILE* out, FILE* err) {
         }
     }
     if (result != StoreOk) return storeError(err, ("syncing " + name).c_str(), result);
-    std::fprintf(out, "%s: %d installed, %d refused, %d kept in the queue\n", name.c_str(), installed, refused, kept);
+    std::fprintf(out, "%s: %d installed, %d refused, %d kept in the queue for the next sync\n", name.c_str(), installed,
+                 refused, kept);
     return refused || kept ? ToolRefused : ToolOk;
 }
 

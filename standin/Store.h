@@ -51,6 +51,7 @@ enum StoreResult : int32_t {
     StoreInternal = -12,     // out of memory, or another failure inside the library
     StoreBusy = -13,         // another process held the store's lock for too long
     StoreNotInUserFolder = -14,  // a file to install lies outside the user's folder
+    StoreFileUnavailable = -15,  // a file to install exists, but where it lies cannot be told now
 };
 
 // Limits of the texts the store keeps; the program holds them in fixed fields.
@@ -140,7 +141,7 @@ public:
     // the lock, so that what was queued meanwhile stays.
     int32_t removeFromQueue(const StoreUser& user, const std::vector<InstallRequest>& done);
     // StoreOk when path may be queued for the user: an existing file inside the user's
-    // folder and outside its Handheld.
+    // folder and outside its Handheld. StoreFileUnavailable when that cannot be told now.
     int32_t checkInstallPath(const StoreUser& user, const std::string& path) const;
     // The lock that lets one sync at a time deliver into the store's handhelds.
     int32_t lockForSync(FileLock& lock) const;

@@ -47,11 +47,24 @@ std::string rootFromConfigText(const std::string& text, const std::string& folde
         size_t equals = line.find('=');
         if (!inSection || equals == std::string::npos) continue;
         if (!sameIgnoringCase(trimmed(line.substr(0, equals)), "Root")) continue;
-        std::string root = trimmed(line.substr(equals + 1));
+        std::string root = expandVariables(trimmed(line.substr(equals + 1)));
         if (root.empty() || isAbsolute(root) || folder.empty()) return root;
         return joinPath(folder, root);
     }
     return std::string();
+}
+
+std::string expandVariables(const std::string& text) {
+    std::string expanded;
+    size_t at = 0;
+    for (size_t open; (open = text.find('%', at)) != std::string::npos;) {
+        size_t close = text.find('%', open + 1);
+        if (close == std::string::npos) break;
+        std::string value = environmentValue(text.substr(open + 1, close - open - 1).c_str());
+        expanded += value.empty() ? text.substr(at, close + 1 - at) : text.substr(at, open - at) + value;
+        at = close + 1;
+    }
+    return expanded + text.substr(at);
 }
 
 std::string configuredRoot(const std::string& variableValue, const std::string& moduleFolder) {

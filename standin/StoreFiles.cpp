@@ -1,9 +1,5 @@
 #include "standin/StoreFiles.h"
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 std::string hostPath(const std::string& path) {
 #ifdef _WIN32
@@ -25,9 +21,15 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     const char separator = '/';
 #endif
     if (folder.empty()) return name;
-    char last = folder.back();
-    if (last == '/' || last == '\\') return folder + name;
+    if (lastSeparator(folder) == folder.size() - 1) return folder + name;
     return folder + separator + name;
+}
+
+size_t lastSeparator(const std::string& path) {
+    size_t last = std::string::npos;
+    for (size_t at = 0; at < path.size(); at = nextCharacter(path, at))
+        if (path[at] == '/' || path[at] == '\\') last = at;
+    return last;
 }
 
 bool writeAll(FILE* stream, const std::string& bytes) {
@@ -58,41 +60,21 @@ bool replaceFileContents(const std::string& path, const std::string& bytes) {
         return false;
     }
     // The rename itself is durable only once the folder's entries are.
-    flushFolder(fs::path(target).parent_path().string());
+    const size_t separator = lastSeparator(target);
+    flushFolder(separator == std::string::npos ? std::string() : target.substr(0, separator == 0 ? 1 : separator));
     return true;
 }
 
-bool makeFolder(const std::string& path) {
-    std::error_code ec;
-    fs::path host(hostPath(path));
-    fs::create_directory(host, ec);
-    return fs::is_directory(host, ec);
-}
-
+// Parents first; one that cannot be made (a drive, a share) is left to the last check.
 bool makeFolders(const std::string& path) {
-    std::error_code ec;
-    fs::path host(hostPath(path));
-    fs::create_directories(host, ec);
-    return fs::is_directory(host, ec);
+    std::string folder = hostPath(path);
+    while (folder.size() > 1 && lastSeparator(folder) == folder.size() - 1) folder.pop_back();
+    if (folder.empty() || folderExists(folder)) return !folder.empty();
+    const size_t parent = lastSeparator(folder);
+    if (parent != std::string::npos && parent > 0) makeFolders(folder.substr(0, parent));
+    return makeFolder(folder);
 }
 
-bool folderExists(const std::string& path) {
-    std::error_code ec;
-    return fs::is_directory(fs::path(hostPath(path)), ec);
-}
+bool folderExists(const std::string& path) { return pathKind(path) == PathKind::Folder; }
 
-void removeQuietly(const std::string& path) {
-    std::error_code ec;
-    fs::remove(fs::path(hostPath(path)), ec);
-}
-
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(fs::path(hostPath(path)), ec);
-}
-
-void removeFileQuietly(const std::string& path) {
-    std::error_code ec;
-    fs::path host(hostPath(path));
-    if (!fs::is_directory(fs::symlink_status(host, ec))) fs::remove(host, ec);
-}
+bool fileExists(const std::string& path) { return pathKind(path) != PathKind::Missing; }

@@ -5,8 +5,14 @@
 
 // The file services of the store: whole-file reads, updates that never leave a
 // half-written file behind, and the lock that serialises updates between processes.
+// Paths are bytes in the system's code page on Windows (the A functions take them as
+// they are) and the host's bytes elsewhere; they are scanned by character, never by
+// byte, since a double-byte character's second byte may be a backslash.
 
-enum class ReadOutcome { Read, Missing, Failed, TooLarge };
+// Missing and NotAFile (a folder, a FIFO, a device) stay so; Held (another program has
+// the file open without sharing it, or locked) and Failed (a share out of reach, no
+// permission, a read error) may pass.
+enum class ReadOutcome { Read, Missing, NotAFile, TooLarge, Held, Failed };
 
 // What tells one version of a file from another without reading it: identity (inode
 // or file index), size and times. Two equal stamps are taken as the same content.
@@ -18,8 +24,8 @@ struct FileStamp {
 };
 
 // Reads the whole file at path (a store path, see hostPath) into bytes, at most limit
-// bytes. Anything but a regular file (a folder, a FIFO, a device) is Failed, never
-// waited on. stamp, when given, receives the stamp of the file that was read.
+// bytes. Anything but a regular file is NotAFile, never waited on. stamp, when given,
+// receives the stamp of the file that was read.
 ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t limit,
                           FileStamp* stamp = nullptr);
 // The stamp of the file at path; false when it cannot be had (missing, say).
@@ -46,7 +52,8 @@ enum class PlaceOutcome { Placed, Exists, Failed };
 // Moves the file from over to only when to does not exist yet: never replaces.
 PlaceOutcome placeNewFile(const std::string& from, const std::string& to);
 
-// Per platform: renames from over to, replacing an existing file; pushes a written
+// Per platform: renames from over to, replacing an existing file (on Windows, while
+// another program holds either file it tries again for about 2 s); pushes a written
 // stream (or a folder's entries, POSIX only) to the disk.
 bool replaceFile(const std::string& from, const std::string& to);
 bool flushToDisk(FILE* stream);
@@ -79,11 +86,21 @@ std::string hostPath(const std::string& path);
 // folder + separator + name, with the host's separator.
 std::string joinPath(const std::string& folder, const std::string& name);
 
-enum class Containment { Inside, Outside, Missing };
+// Where the character that begins at index at ends: one byte, or a double-byte
+// character of the system's code page on Windows, a UTF-8 sequence elsewhere.
+size_t nextCharacter(const std::string& text, size_t at);
+// The index of the last slash or backslash that is a character of its own, or npos.
+size_t lastSeparator(const std::string& path);
+
+// Unresolved: the file exists but where it lies cannot be told now (a share out of reach).
+enum class Containment { Inside, Outside, Missing, Unresolved };
 // Whether the existing file at path lies inside folder, after links, "..", short names
 // and (on Windows) case are resolved.
 Containment containmentOf(const std::string& folder, const std::string& path);
 
+enum class PathKind { Missing, File, Folder, Other, Unknown };
+// What is at path: Other is a FIFO, a device or the like; Unknown, that it cannot be told now.
+PathKind pathKind(const std::string& path);
 // Creates one folder level; true when it exists afterwards.
 bool makeFolder(const std::string& path);
 // Creates the folder and any missing parents; true when it exists afterwards.
@@ -93,4 +110,5 @@ bool folderExists(const std::string& path);
 void removeQuietly(const std::string& path);
 // Removes a file, never a folder; nothing happens when it cannot.
 void removeFileQuietly(const std::string& path);
+// Whether anything (a file, a folder) has that name, or may have it.
 bool fileExists(const std::string& path);

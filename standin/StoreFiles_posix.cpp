@@ -28,6 +28,9 @@ void sleepMs(unsigned ms) {
     nanosleep(&pause, nullptr);
 }
 
+// After a failed call: the path names nothing (rather than something out of reach now).
+bool isGone() { return errno == ENOENT || errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG; }
+
 bool realPath(const std::string& path, std::string& resolved) {
     char* full = realpath(hostPath(path).c_str(), nullptr);
     if (!full) return false;
@@ -42,11 +45,13 @@ ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t li
     bytes.clear();
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
     int fd = open(hostPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
+    if (fd < 0) return isGone() ? ReadOutcome::Missing : ReadOutcome::Failed;
     struct stat info;
     ReadOutcome outcome = ReadOutcome::Read;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fstat(fd, &info) != 0) {
         outcome = ReadOutcome::Failed;
+    } else if (!S_ISREG(info.st_mode)) {
+        outcome = ReadOutcome::NotAFile;
     } else if (static_cast<uint64_t>(info.st_size) > limit) {
         outcome = ReadOutcome::TooLarge;
     } else {
@@ -153,8 +158,31 @@ void FileLock::release() {
 
 Containment containmentOf(const std::string& folder, const std::string& path) {
     std::string file, base;
-    if (!realPath(path, file)) return Containment::Missing;
-    if (!realPath(folder, base)) return Containment::Outside;
+    if (!realPath(path, file)) return isGone() ? Containment::Missing : Containment::Unresolved;
+    if (!realPath(folder, base)) return isGone() ? Containment::Outside : Containment::Unresolved;
     if (base.back() != '/') base += '/';
     return file.compare(0, base.size(), base) == 0 ? Containment::Inside : Containment::Outside;
 }
+
+// UTF-8: a character's later bytes are 10xxxxxx, never an ASCII byte.
+size_t nextCharacter(const std::string& text, size_t at) {
+    do ++at;
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+    return at;
+}
+
+PathKind pathKind(const std::string& path) {
+    struct stat info;
+    if (stat(hostPath(path).c_str(), &info) != 0)
+        return isGone() ? PathKind::Missing : PathKind::Unknown;
+    return S_ISREG(info.st_mode) ? PathKind::File : S_ISDIR(info.st_mode) ? PathKind::Folder : PathKind::Other;
+}
+
+bool makeFolder(const std::string& path) {
+    mkdir(hostPath(path).c_str(), 0777);
+    return folderExists(path);
+}
+
+void removeQuietly(const std::string& path) { std::remove(hostPath(path).c_str()); }
+
+void removeFileQuietly(const std::string& path) { unlink(hostPath(path).c_str()); }

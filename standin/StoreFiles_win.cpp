@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <io.h>
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -18,17 +17,57 @@ FileStamp stampFrom(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written, cons
     return stamp;
 }
 
-// The full, long form of an existing path, in lower case: Windows names ignore case.
-bool fullPath(const std::string& path, std::string& resolved) {
+// After a failed call: the path names nothing (rather than something out of reach now).
+bool isGone(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME ||
+           error == ERROR_BAD_PATHNAME;
+}
+
+// Another program has the file open without sharing what we asked for, or has locked it.
+bool isHeld(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+ReadOutcome failedRead(DWORD error) {
+    if (isGone(error)) return ReadOutcome::Missing;
+    return isHeld(error) ? ReadOutcome::Held : ReadOutcome::Failed;
+}
+
+// A virus scanner, the search indexer or a sync client opens a new file for a moment
+// without sharing its deletion; a rename over it (or of it) is then refused with one of
+// these. Access is also denied for good over a read-only file or a folder.
+bool isHeldFromRename(DWORD error, const std::string& target) {
+    if (error != ERROR_ACCESS_DENIED) return isHeld(error);
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ||
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+// Renames from to to, trying again for about 2 s while another program holds either:
+// ERROR_SUCCESS, or the last error.
+DWORD moveFile(const std::string& from, const std::string& to, DWORD flags) {
+    for (unsigned waited = 0, pause = 1;; waited += pause, pause = pause < 64 ? pause * 2 : 64) {
+        if (MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH)) return ERROR_SUCCESS;
+        const DWORD error = GetLastError();
+        if (waited >= 2000 || !isHeldFromRename(error, to)) return error;
+        Sleep(pause);
+    }
+}
+
+// The full, long form of an existing path, in upper case (Windows names ignore case)
+// and in UTF-16 by the code page's own conversion, where no character hides a backslash:
+// ERROR_SUCCESS, or why not.
+DWORD fullPath(const std::string& path, std::wstring& resolved) {
     char full[MAX_PATH], longForm[MAX_PATH];
+    wchar_t wide[MAX_PATH], upper[MAX_PATH];
     DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    if (n == 0 || n >= MAX_PATH) return false;
+    if (n == 0 || n >= MAX_PATH) return n ? ERROR_FILENAME_EXCED_RANGE : GetLastError();
     n = GetLongPathNameA(full, longForm, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return false;
-    resolved.assign(longForm, n);
-    for (char& c : resolved) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    std::replace(resolved.begin(), resolved.end(), '/', '\\');
-    return true;
+    if (n == 0 || n >= MAX_PATH) return n ? ERROR_FILENAME_EXCED_RANGE : GetLastError();
+    const int count = MultiByteToWideChar(CP_ACP, 0, longForm, static_cast<int>(n), wide, MAX_PATH);
+    if (count <= 0 || LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide, count, upper, MAX_PATH) != count)
+        return ERROR_NO_UNICODE_TRANSLATION;
+    resolved.assign(upper, static_cast<size_t>(count));
+    std::replace(resolved.begin(), resolved.end(), L'/', L'\\');
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -37,23 +76,19 @@ ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t li
     bytes.clear();
     // Most users have no slots.txt or settings.ini: asking for the attributes is much
     // cheaper than a failed open under Wine.
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-        (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND))
-        return ReadOutcome::Missing;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return failedRead(GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReadOutcome::NotAFile;
     // Sharing delete too, so that a reader never makes another process's rename fail.
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadOutcome::Missing
-                                                                               : ReadOutcome::Failed;
-    }
+    if (file == INVALID_HANDLE_VALUE) return failedRead(GetLastError());
     BY_HANDLE_FILE_INFORMATION info;
     ReadOutcome outcome = ReadOutcome::Read;
     // A pipe, a console or a folder is not a store file.
     if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        outcome = ReadOutcome::Failed;
+        outcome = ReadOutcome::NotAFile;
     } else if (joined(info.nFileSizeHigh, info.nFileSizeLow) > limit) {
         outcome = ReadOutcome::TooLarge;
     } else {
@@ -63,7 +98,7 @@ ReadOutcome readWholeFile(const std::string& path, std::string& bytes, size_t li
         for (;;) {
             DWORD n = 0;
             if (!ReadFile(file, block, sizeof block, &n, nullptr)) {
-                outcome = ReadOutcome::Failed;
+                outcome = failedRead(GetLastError());  // a range another program locked: Held
                 break;
             }
             if (n == 0) break;
@@ -97,7 +132,7 @@ bool isSettled(const FileStamp& stamp) {
 
 // rename() refuses an existing target on Windows; MoveFileEx replaces it.
 bool replaceFile(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return moveFile(from, to, MOVEFILE_REPLACE_EXISTING) == ERROR_SUCCESS;
 }
 
 bool flushToDisk(FILE* stream) {
@@ -109,8 +144,8 @@ bool flushToDisk(FILE* stream) {
 void flushFolder(const std::string&) {}
 
 PlaceOutcome placeNewFile(const std::string& from, const std::string& to) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return PlaceOutcome::Placed;
-    DWORD error = GetLastError();
+    const DWORD error = moveFile(from, to, 0);
+    if (error == ERROR_SUCCESS) return PlaceOutcome::Placed;
     return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? PlaceOutcome::Exists : PlaceOutcome::Failed;
 }
 
@@ -151,10 +186,34 @@ void FileLock::release() {
 }
 
 Containment containmentOf(const std::string& folder, const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    std::string file, base;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !fullPath(path, file)) return Containment::Missing;
-    if (!fullPath(folder, base)) return Containment::Outside;
-    if (base.back() != '\\') base += '\\';
+    std::wstring file, base;
+    DWORD error = fullPath(path, file);
+    if (error != ERROR_SUCCESS) return isGone(error) ? Containment::Missing : Containment::Unresolved;
+    if ((error = fullPath(folder, base)) != ERROR_SUCCESS)
+        return isGone(error) ? Containment::Outside : Containment::Unresolved;
+    if (base.back() != L'\\') base += L'\\';
     return file.compare(0, base.size(), base) == 0 ? Containment::Inside : Containment::Outside;
 }
+
+// The second byte of a double-byte character may be any from 0x40 up, a backslash among them.
+size_t nextCharacter(const std::string& text, size_t at) {
+    return at + (IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? 2 : 1);
+}
+
+PathKind pathKind(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return isGone(GetLastError()) ? PathKind::Missing : PathKind::Unknown;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? PathKind::Other : PathKind::File;
+}
+
+bool makeFolder(const std::string& path) {
+    CreateDirectoryA(path.c_str(), nullptr);
+    return folderExists(path);
+}
+
+void removeQuietly(const std::string& path) {
+    if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+}
+
+void removeFileQuietly(const std::string& path) { DeleteFileA(path.c_str()); }

@@ -1,12 +1,9 @@
 #include "app/MainDialog.h"
 #include "win/AppModule.h"
 #include "app/PictureControl.h"
+#include "app/UserGuide.h"
 #include "app/resources/resource.h"
 #include "shell/IdList.h"
-
-namespace {
-const char helpFile[] = "Vistrel.hlp";
-}
 
 const Route<MainDialog::Handler> MainDialog::routes[] = {
     {WM_INITDIALOG, AnyControl, AnyControl, &MainDialog::onInitDialog},
@@ -101,6 +98,7 @@ LRESULT MainDialog::onInitDialog(WPARAM, LPARAM) {
         settingsControls.selectDevice(0);
         deviceSettings.onDeviceSelected();
     }
+    deviceSettings.explainDeviceList(users);
     return TRUE;  // the dialog manager focuses the first tab stop
 }
 
@@ -114,14 +112,14 @@ LRESULT MainDialog::onContextMenu(WPARAM, LPARAM lParam) {
 
 LRESULT MainDialog::onClose(WPARAM, LPARAM) {
     HWND dialog = window;
-    WinHelpA(dialog, helpFile, HELP_QUIT, 0);
+    closeUserGuide(dialog);
     DestroyWindow(dialog);
     PostQuitMessage(0);
     return 0;
 }
 
 LRESULT MainDialog::onHelp(WPARAM, LPARAM) {
-    WinHelpA(window, helpFile, HELP_CONTENTS, 0);
+    showUserGuide(window);
     return 0;
 }
 

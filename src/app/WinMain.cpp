@@ -7,7 +7,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     startProcess(instance);
     int exitCode = 0;
     {
-        // A machine without the HotSync libraries still starts, with no devices.
+        // Beside the program. Without them it still starts, and its status line says what is missing.
         HotSyncBinding library;
         exitCode = runMainDialog(library, commandLine, showCommand);
     }

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstring>
 #include "export/OutputFile.h"
+#include "export/SendMessages.h"
 #include "export/SettingsControls.h"
 #include "hotsync/HotSyncLibrary.h"
 #include "photo/PhotoView.h"
+#include "photo/ViewHost.h"
 
 namespace {
 
@@ -38,7 +40,7 @@ void showSide(void (SettingsControls::*setText)(const char*), SettingsControls& 
 
 int16_t DeviceSettings::fillDeviceList() {
     int16_t count = library.userCount();
-    if (count < 0) return -1;
+    if (count < 0) return count;
     for (int16_t i = 0; i < count; ++i) {
         uint32_t userId = 0;
         if (library.userIdAt(i, &userId) != 0) continue;
@@ -53,6 +55,21 @@ int16_t DeviceSettings::fillDeviceList() {
         controls.addDevice(name);
     }
     return count;
+}
+
+void DeviceSettings::explainDeviceList(int16_t users) {
+    char text[384];
+    if (const char* problem = library.problem())
+        snprintf(text, sizeof text, "%s", problem);
+    else if (users < 0)
+        snprintf(text, sizeof text, "HotSync could not list its users: %s (error %d; see Troubleshooting, F1)",
+                 hotSyncReason(library, users), users);
+    else if (users == 0)
+        snprintf(text, sizeof text, "HotSync has no users on this PC: add one with the HotSync software, then start "
+                                    "Vistrel Desktop again");
+    else
+        return;
+    if (view.host) view.host->setStatusText(text);
 }
 
 void DeviceSettings::onDeviceSelected() {
@@ -102,6 +119,16 @@ void DeviceSettings::onSetClicked() {
     view.storageIndex = static_cast<uint16_t>(controls.selectedStorage());
     // Without a chosen device there is no user to store for; the view still takes
     // the values.
-    if (haveUser) writeUserSettings(library, user, width, height, view.storageIndex);
+    int32_t result = haveUser ? writeUserSettings(library, user, width, height, view.storageIndex) : 0;
     view.rebuildDisplay(view.viewWidth, view.viewHeight);
+    // After the rebuild, which rewrites the status line: the values apply but are not kept.
+    char status[448];
+    if (!haveUser)
+        snprintf(status, sizeof status, "No device chosen: the size applies to this view only and is not saved");
+    else if (result != 0)
+        snprintf(status, sizeof status, "The settings were not saved (error %d): %s. Press Set to try again",
+                 static_cast<int>(result), hotSyncReason(library, result));
+    else
+        return;
+    if (view.host) view.host->setStatusText(status);
 }

@@ -17,8 +17,12 @@ public:
     DeviceSettings(HotSyncLibrary& library, SettingsControls& controls, PhotoView& view)
         : library(library), controls(controls), view(view) {}
 
-    // The number of users the library reports, or -1 when it cannot be read.
+    // The number of users the library reports; negative, the library's code, when it
+    // cannot be read.
     int16_t fillDeviceList();
+    // With no device listed (users: what fillDeviceList gave), the status line says why
+    // and what to do, instead of asking for a device.
+    void explainDeviceList(int16_t users);
     void onDeviceSelected();
     void onFillsScreenClicked();
     void onSetClicked();
@@ -34,8 +38,9 @@ private:
 // so a failed read leaves them for what was not read; a stored side that is not a
 // screen side reads as 320.
 bool readUserSettings(HotSyncLibrary& library, const char* userName, PhotoView& view);
-bool writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
-                       int32_t height, uint16_t storage);
+// 0 when all three values are stored, otherwise the library's code of the first failure.
+int32_t writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
+                          int32_t height, uint16_t storage);
 // 0 when the install is queued, otherwise the library's error code.
 int32_t queueInstall(HotSyncLibrary& library, const char* userName, const char* path,
                      bool toCard, uint32_t slotId);

@@ -75,8 +75,7 @@ void PhotoView::sendPhoto(HotSyncLibrary& library) {
     int32_t result = queueInstall(library, deviceName, path, !toMemory, slotId);
     char text[512];
     if (result != 0) {
-        snprintf(text, sizeof text, "Error 0x%X when installing %s on ''%s'' device !",
-                 static_cast<unsigned>(result), path, deviceName);
+        formatQueueFailure(text, sizeof text, library, result, path, deviceName);
         showSendMessage(*this, text, IconError);
     } else {
         snprintf(text, sizeof text, "Photo ''%s%s'' will be installed on ''%s'' %s at next HotSync(r)",

@@ -92,11 +92,12 @@ bool readUserSettings(HotSyncLibrary& library, const char* userName, PhotoView& 
     return true;
 }
 
-bool writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
-                       int32_t height, uint16_t storage) {
+int32_t writeUserSettings(HotSyncLibrary& library, const char* userName, int32_t width,
+                          int32_t height, uint16_t storage) {
     uint32_t userId = 0;
-    return library.userIdFromName(userName, &userId) == 0 &&
-           library.writeSetting(userId, Section, WidthKey, static_cast<uint32_t>(width)) == 0 &&
-           library.writeSetting(userId, Section, HeightKey, static_cast<uint32_t>(height)) == 0 &&
-           library.writeSetting(userId, Section, StorageKey, storage) == 0;
+    int32_t result = library.userIdFromName(userName, &userId);
+    if (result == 0) result = library.writeSetting(userId, Section, WidthKey, static_cast<uint32_t>(width));
+    if (result == 0) result = library.writeSetting(userId, Section, HeightKey, static_cast<uint32_t>(height));
+    if (result == 0) result = library.writeSetting(userId, Section, StorageKey, storage);
+    return result;
 }

@@ -1,12 +1,63 @@
 #include "hotsync/HotSyncBinding.h"
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
+const char UserDataFile[] = "UserData.dll";
+const char InstallAideFile[] = "INSTAIDE.dll";
+
+// What loading one library found.
+struct Loaded {
+    const char* path;  // null when its folder is not known
+    HMODULE module;
+    DWORD error;         // why the load failed
+    int missingOrdinal;  // the first ordinal it does not export, 0 when it has all
+};
+
 template <class Fn>
-void bind(HMODULE module, int ordinal, Fn& fn) {
+void bind(Loaded& library, int ordinal, Fn& fn) {
     // GetProcAddress gives a generic FARPROC; the ordinal's own type is ours to state.
-    fn = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))))
-                : nullptr;
+    fn = library.module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                              GetProcAddress(library.module, MAKEINTRESOURCEA(ordinal))))
+                        : nullptr;
+    if (library.module && !fn && !library.missingOrdinal) library.missingOrdinal = ordinal;
+}
+
+Loaded loadLibrary(const char* path) {
+    Loaded library{path, path ? LoadLibraryA(path) : nullptr, 0, 0};
+    if (!library.module) library.error = path ? GetLastError() : ERROR_MOD_NOT_FOUND;
+    return library;
+}
+
+bool fileThere(const char* path) { return path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+const char* fileName(const char* path) {
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+// What is wrong with one library, in a sentence; false when nothing is.
+bool describe(const Loaded& library, const char* file, const char* program, char* text, size_t size) {
+    if (library.module && !library.missingOrdinal) return false;
+    if (library.module)
+        snprintf(text, size, "%s has no function number %d: this HotSync desktop software does not suit "
+                             "Vistrel Desktop", file, library.missingOrdinal);
+    else if (!fileThere(library.path))
+        snprintf(text, size, "%s was not found beside %s: install Vistrel Desktop into the HotSync software's folder",
+                 file, program);
+    else
+        snprintf(text, size, "%s beside %s could not be loaded (error %lu): reinstall the HotSync desktop software",
+                 file, program, static_cast<unsigned long>(library.error));
+    return true;
+}
+
+// The running program's path, and the length of its folder with the backslash; 0 when the
+// path is cut short (XP leaves it unterminated then), which names no folder.
+int programPath(char (&program)[MAX_PATH]) {
+    DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    program[length < MAX_PATH ? length : 0] = '\0';
+    return static_cast<int>(fileName(program) - program);
 }
 
 void clearText(char* text, uint16_t* size) {
@@ -16,26 +67,49 @@ void clearText(char* text, uint16_t* size) {
 
 }  // namespace
 
-HotSyncBinding::HotSyncBinding(const char* userDataName, const char* installAideName) {
+HotSyncBinding::HotSyncBinding() {
+    char program[MAX_PATH];
+    const int folder = programPath(program);
+    char userDataPath[MAX_PATH + sizeof UserDataFile], installAidePath[MAX_PATH + sizeof InstallAideFile];
+    snprintf(userDataPath, sizeof userDataPath, "%.*s%s", folder, program, UserDataFile);
+    snprintf(installAidePath, sizeof installAidePath, "%.*s%s", folder, program, InstallAideFile);
+    load(folder ? userDataPath : nullptr, folder ? installAidePath : nullptr, fileName(program));
+}
+
+HotSyncBinding::HotSyncBinding(const char* userDataPath, const char* installAidePath) {
+    char program[MAX_PATH];
+    programPath(program);
+    load(userDataPath, installAidePath, fileName(program));
+}
+
+void HotSyncBinding::load(const char* userDataPath, const char* installAidePath, const char* program) {
     // No "cannot find DLL" box from the system: a missing library is an ordinary case.
     UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    userData = LoadLibraryA(userDataName);
-    installAide = LoadLibraryA(installAideName);
+    Loaded users = loadLibrary(userDataPath), installs = loadLibrary(installAidePath);
     SetErrorMode(previous);
-    bind(userData, 101, userCountFn);
-    bind(userData, 102, userIdAtFn);
-    bind(userData, 103, userNameFn);
-    bind(userData, 104, userFolderFn);
-    bind(userData, 105, rootFolderFn);
-    bind(userData, 142, readSettingFn);
-    bind(userData, 143, writeSettingFn);
-    bind(userData, 145, userIdFromNameFn);
-    bind(userData, 148, cardSupportFn);
-    bind(userData, 150, slotCountFn);
-    bind(userData, 151, slotIdsFn);
-    bind(userData, 154, slotNameFn);
-    bind(installAide, 103, installToMemoryFn);
-    bind(installAide, 118, installToCardFn);
+    userData = users.module;
+    installAide = installs.module;
+    bind(users, 101, userCountFn);
+    bind(users, 102, userIdAtFn);
+    bind(users, 103, userNameFn);
+    bind(users, 104, userFolderFn);
+    bind(users, 105, rootFolderFn);
+    bind(users, 142, readSettingFn);
+    bind(users, 143, writeSettingFn);
+    bind(users, 145, userIdFromNameFn);
+    bind(users, 148, cardSupportFn);
+    bind(users, 150, slotCountFn);
+    bind(users, 151, slotIdsFn);
+    bind(users, 154, slotNameFn);
+    bind(installs, 103, installToMemoryFn);
+    bind(installs, 118, installToCardFn);
+    if (!userData && !installAide && !fileThere(userDataPath) && !fileThere(installAidePath))
+        snprintf(problemText, sizeof problemText,
+                 "The HotSync desktop software was not found: install Vistrel Desktop into its folder");
+    else if (!describe(users, userDataPath ? fileName(userDataPath) : UserDataFile, program, problemText,
+                       sizeof problemText))
+        describe(installs, installAidePath ? fileName(installAidePath) : InstallAideFile, program, problemText,
+                 sizeof problemText);
 }
 
 HotSyncBinding::~HotSyncBinding() {
@@ -43,7 +117,7 @@ HotSyncBinding::~HotSyncBinding() {
     if (userData) FreeLibrary(userData);
 }
 
-int16_t HotSyncBinding::userCount() { return userCountFn ? userCountFn() : -1; }
+int16_t HotSyncBinding::userCount() { return userCountFn ? userCountFn() : int16_t(HotSyncMissing); }
 
 int32_t HotSyncBinding::userIdAt(int16_t index, uint32_t* userId) {
     return userIdAtFn ? userIdAtFn(index, userId) : HotSyncMissing;

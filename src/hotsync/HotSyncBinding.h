@@ -4,19 +4,24 @@
 
 // The HotSync libraries as the program finds them: UserData.dll and INSTAIDE.dll
 // loaded at run time and bound by ordinal, so that a machine without them still
-// starts. An operation whose library or ordinal is missing fails with HotSyncMissing
-// (userCount gives -1), with its out values cleared as a failed call leaves them.
+// starts. An operation whose library or ordinal is missing fails with HotSyncMissing,
+// with its out values cleared as a failed call leaves them, and problem() says what
+// is missing.
 class HotSyncBinding : public HotSyncLibrary {
 public:
-    enum : int32_t { HotSyncMissing = -1 };
-
-    HotSyncBinding(const char* userDataName = "UserData.dll", const char* installAideName = "INSTAIDE.dll");
+    // The two libraries in the folder of the running program's .exe, by full path: the
+    // first place the system's loader looks, and never the current folder, where a
+    // library of the same name may have been put. Every program of ours loads them so.
+    HotSyncBinding();
+    // The two libraries at these paths.
+    HotSyncBinding(const char* userDataPath, const char* installAidePath);
     ~HotSyncBinding() override;
     HotSyncBinding(const HotSyncBinding&) = delete;
     HotSyncBinding& operator=(const HotSyncBinding&) = delete;
 
     bool hasUserData() const { return userData != nullptr; }
     bool hasInstallAide() const { return installAide != nullptr; }
+    const char* problem() const override { return problemText[0] ? problemText : nullptr; }
 
     int16_t userCount() override;
     int32_t userIdAt(int16_t index, uint32_t* userId) override;
@@ -50,6 +55,10 @@ private:
     typedef int32_t(WINAPI* InstallToMemoryFn)(const char*, const char*);
     typedef int32_t(WINAPI* InstallToCardFn)(uint32_t, uint32_t, const char*);
 
+    // Loads and binds both (a null path: not there), and words what is missing for the
+    // program named `program`.
+    void load(const char* userDataPath, const char* installAidePath, const char* program);
+
     HMODULE userData = nullptr;
     HMODULE installAide = nullptr;
     UserCountFn userCountFn = nullptr;        // UserData 101
@@ -66,4 +75,5 @@ private:
     SlotNameFn slotNameFn = nullptr;          // 154
     InstallToMemoryFn installToMemoryFn = nullptr;  // INSTAIDE 103
     InstallToCardFn installToCardFn = nullptr;      // INSTAIDE 118
+    char problemText[320] = "";
 };

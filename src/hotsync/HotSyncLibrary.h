@@ -5,9 +5,17 @@
 // ordinals' order. Results are the libraries' status codes; ours (standin/Store.h)
 // are negative for every failure. In/out sizes are the buffer's capacity on entry,
 // and no call writes past it: a text that does not fit is a failure, never cut.
+
+// The result of an operation whose library or ordinal is missing; problem() says which.
+enum : int32_t { HotSyncMissing = -1000 };
+
 class HotSyncLibrary {
 public:
     virtual ~HotSyncLibrary() = default;
+
+    // Why some operations below give HotSyncMissing, in words a person can act on;
+    // null when none does.
+    virtual const char* problem() const { return nullptr; }
 
     // UserData 101: number of users; negative means failure.
     virtual int16_t userCount() = 0;

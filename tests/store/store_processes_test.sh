@@ -44,6 +44,23 @@ rm "$root/users.txt" && mkfifo "$root/users.txt"
 out=$(theirs hotsync.exe --root "Z:$root" users list </dev/null 2>&1)
 [ $? = 1 ] && grep -q 'cannot be read' <<<"$out" || fail "a FIFO read as users.txt: $out"
 
+# Regression: folders went through a conversion other than the system code page's, so a store with letters
+# beyond ASCII in its path went astray. Wine's code page follows the locale: C.UTF-8 gives 1252, a Japanese
+# one 932, where a character's second byte may be a backslash (ソ is 83 5C). Wine's GetEnvironmentVariableA
+# cuts a double-byte value, so the photograph is queued through the variable in 1252 only.
+for l in C ja_JP; do localedef -i $l -f UTF-8 "$work/$l.UTF-8" || fail "no locale $l"; done
+export LOCPATH=$work
+for case in "ja_JP.UTF-8 CP932 ソニー ソ表" "C.UTF-8 CP1252 Šárka Jürgen"; do
+    set -- $case && export LC_ALL=$1 root=$work/$2/$3/store VISTREL_HOTSYNC_ROOT=$work/$2/$3/store 2>/dev/null
+    code=${windows:+$2}  # what the Windows programs keep names in
+    theirs hotsync.exe --root "Z:$root" users add "$4" --card SD >/dev/null && [ -f "$root/$4/slots.txt" ] &&
+        [ "$(ls "$work/$2")" = "$3" ] && [ "$(tail -n1 "$root/users.txt" | cut -f3)" = "$(iconv -t "${code:-UTF-8}" <<<"$4")" ] ||
+        fail "a store under $3 for $4 ($1)"
+done
+theirs store_worker.exe queue "$4" p 1 | grep -q '^done p0' && theirs hotsync.exe --root "Z:$root" sync "$4" >/dev/null &&
+    [ -f "$root/$4/Handheld/Memory/p0.pdb" ] || fail "a photograph queued and delivered under $3 for $4"
+unset LC_ALL LOCPATH
+
 [ -n "$windows" ] && exit $((failures > 0))
 fresh kills && tool users add Bob --card SD >/dev/null
 for i in $(seq "$kills"); do

@@ -1,6 +1,8 @@
 // Updates the store of VISTREL_HOTSYNC_ROOT in a loop (on Windows through our DLLs),
 // printing "done NAME" for each update reported done and "installed FILE" for syncs:
 //   store_worker users PREFIX N | settings USER PREFIX N | queue USER PREFIX N | sync USER N
+// or, on Windows, is another program that holds FILE open with the given sharing for MS:
+//   store_worker hold FILE SHARING MS
 #include <cstdio>
 #include <cstdlib>
 #include "standin/Delivery.h"
@@ -8,11 +10,21 @@
 #include "standin/StoreLibrary.h"
 #include "unit/store_support.h"
 #ifdef _WIN32
+#include <windows.h>
 #include "hotsync/HotSyncBinding.h"
 #endif
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 3 ? argv[1] : "", prefix = argv[argc - 2];
+#ifdef _WIN32
+    if (mode == "hold") {
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ, std::atoi(argv[3]), nullptr, OPEN_EXISTING, 0, nullptr);
+        std::printf(file == INVALID_HANDLE_VALUE ? "failed\n" : "held\n");
+        std::fflush(stdout);
+        Sleep(std::atoi(argv[4]));
+        return file == INVALID_HANDLE_VALUE || !CloseHandle(file);
+    }
+#endif
     Store store(environmentValue(RootVariable));
 #ifdef _WIN32
     HotSyncBinding library;

@@ -112,10 +112,8 @@ TEST(Send, FilesHoldTheFramedPixelsAsADatabaseForMemoryAndAPlainJpegForACard) {
     uint8_t header[DatabaseHeaderSize];
     fillDatabaseHeader((std::string(31, 'n') + "xyz").c_str(), header);
     EXPECT_EQ(Bytes(header, header + sizeof header), photoDatabase(std::string(31, 'n').c_str(), {}));
-    const struct {
-        Selection selection;
-        bool grey;
-    } cases[] = {{{16, 32, 64, 48}, false}, {{16, 16, 32, 24}, false}, {{16, 32, 64, 48}, true}};
+    const struct { Selection selection; bool grey; } cases[] = {
+        {{16, 32, 64, 48}, false}, {{16, 16, 32, 24}, false}, {{16, 32, 64, 48}, true}};
     for (const auto& c : cases) {
         Rig r(true, c.grey);
         r.frame(c.selection);
@@ -194,20 +192,21 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     enum Folder { Present, Missing, Unread, Path256 };
     const std::string noStorage = "16|Choose a storage before sending.", cannot = "16|Can not create file : $",
                       failed = "16|Error during JPEG generation !";
-    const struct {
-        uint16_t storage;
-        Strings existing;
-        std::map<std::string, int32_t> fail;
-        std::string file;  // the name tried, if any; "$" in calls and messages is its path
-        Strings calls, messages;
-        bool loaded = true;
-        Folder folder = Present;
+    const struct {  // file: the name tried, if any; "$" in calls and messages is its path
+        uint16_t storage; Strings existing; std::map<std::string, int32_t> fail; std::string file;
+        Strings calls, messages; bool loaded = true; Folder folder = Present;
     } cases[] = {
         {0, {}, {}, "Blocks.pdb", {"INSTAIDE 103 Ann $"}, {installed("Blocks.pdb", "Internal memory")}},
         {0, {"Blocks.pdb", "Blocks(3).pdb"}, {}, "Blocks(2).pdb", {"INSTAIDE 103 Ann $"},
          {installed("Blocks(2).pdb", "Internal memory")}},
         {1, {}, {{"UserData 145", -2}}, "Blocks.jpg", {"UserData 145"},
          {"16|Error 0xFFFFFFFE when installing $ on ''Ann'' device !"}},
+        {0, {}, {{"INSTAIDE 103", -13}}, "Blocks.pdb", {"INSTAIDE 103 Ann $"},
+         {"16|HotSync is busy (error -13): $ is saved but not queued for ''Ann''. Another program, such as a HotSync, "
+          "is using the HotSync store: send the photo again once it has ended."}},
+        {2, {}, {{"INSTAIDE 118", -14}}, "Blocks.jpg", {"UserData 145", "INSTAIDE 118 1001 502 $"},
+         {"16|HotSync refused $ for ''Ann'' (error -14): it takes only files inside the user's HotSync folder, which "
+          "may have moved since the device was chosen. Choose the device again, then send."}},
         {0, {}, {}, "Blocks.pdb", {}, {cannot, failed}, true, Missing},
         {0, {}, {}, "", {}, {"16|No photo to send: choose a jpeg file first."}, false},
         {3, {}, {}, "", {}, {noStorage}},  // past the last card
@@ -258,13 +257,8 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     for (int i = 1; i <= 9; ++i) nineCards.insert(nineCards.end(), {"UserData 154", "UserData 148"});
     for (int i = 1; i <= 11; ++i) eleven.push_back("C" + std::to_string(i));
     const std::string folder = "C:\\HotSync\\AnnF\\Vistrel\\", all = "|Internal memory|SD|CF 501 502";
-    const struct {
-        std::string failing;
-        uint32_t side, storage;
-        Strings cards;
-        bool read;
-        Strings calls;
-        std::string view;  // width height folder storage|names ids
+    const struct {  // view: width height folder storage|names ids
+        std::string failing; uint32_t side, storage; Strings cards; bool read; Strings calls; std::string view;
     } cases[] = {
         {"UserData 105", 160, 1, {"SD", "CF"}, false, upTo(4), "160 160  0|Internal memory"},
         {"UserData 148", 160, 1, {"SD", "CF"}, true, twoCards, "160 160 " + folder + " 1|Internal memory"},
@@ -290,16 +284,31 @@ TEST(ReadUserSettings, CallsInOrderAndAFailureLeavesDefaultsForWhatWasNotRead) {
     }
 }
 
+// With no device to list, the status line says why instead of asking for one (a missing library: black-box test).
+TEST(DeviceList, TheStatusLineSaysWhyNoDeviceIsListed) {
+    const struct { int16_t users; std::string status; } cases[] = {  // users: as the library counts them
+        {0, "HotSync has no users on this PC: add one with the HotSync software, then start Vistrel Desktop again"},
+        {-1, "HotSync could not list its users: the HotSync folder was not found (error -1; see Troubleshooting, F1)"},
+        {2, "Choose a jpeg file..."}};
+    for (const auto& c : cases) {
+        Rig r(false);
+        if (c.users < 1) r.library.fail["UserData 101"] = c.users;
+        r.settings.explainDeviceList(r.settings.fillDeviceList());
+        EXPECT_EQ(r.host.lastStatus(), c.status);
+    }
+}
+
 // Set stores and applies valid sizes; a side below one is refused and its edit put back.
 TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
     const Strings stored = {"UserData 145", "UserData 143 VistrelWidth=200", "UserData 143 VistrelHeight=150",
                             "UserData 143 VistrelStorage=1"};
     const struct {
-        std::string width, height;
-        bool deviceChosen, applied;
-        Strings calls, widthWrites, heightWrites;
-    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "150", false, true, {}, {}, {}},
-                 {"200", "-5", true, false, {}, {}, {"48"}},          {"0", "", true, false, {}, {"64"}, {"48"}}};
+        std::string width, height; bool deviceChosen, applied; Strings calls, widthWrites, heightWrites;
+        std::string status = "Selection : ";
+    } cases[] = {{"  +200px", "150x", true, true, stored, {}, {}},  {"200", "-5", true, false, {}, {}, {"48"}},
+                 {"200", "150", false, true, {}, {}, {}, "No device chosen: the size applies to this view only and is "
+                                                         "not saved"},
+                 {"0", "", true, false, {}, {"64"}, {"48"}}};
     for (const auto& c : cases) {
         Rig r;
         r.frame({10, 10, 30, 20});
@@ -308,6 +317,7 @@ TEST(SetClicked, StoresAndAppliesValidSizesAndRefusesSidesBelowOne) {
         r.controls.storageSelection = 1;
         if (!c.deviceChosen) r.controls.deviceSelection = -1;
         r.settings.onSetClicked();
+        EXPECT_EQ(r.host.lastStatus().rfind(c.status, 0), 0u) << r.host.lastStatus();
         EXPECT_EQ(std::make_tuple(r.library.calls, r.controls.widthWrites, r.controls.heightWrites),
                   std::make_tuple(c.calls, c.widthWrites, c.heightWrites))
             << c.width << "," << c.height;

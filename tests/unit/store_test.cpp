@@ -144,11 +144,7 @@ TEST_F(StoreTest, DamagedFilesGiveErrorsAndAreNotOverwritten) {
     uint32_t value = 0;
     uint16_t count = 0;
     std::vector<InstallRequest> requests;
-    const struct {
-        const char* file;
-        std::function<int32_t()> read, write;
-        Strings texts;
-    } files[] = {
+    const struct { const char* file; std::function<int32_t()> read, write; Strings texts; } files[] = {
         {"users.txt", [&] { return library.userIdFromName("Ann", &value); }, [&] { return addUser(dir.path(), "C"); },
          {"garbage\n", "10x1\tAnn\tAnn\n", "1001\tsub/dir\tAnn\n", "1001\tAnn\tAnn\x01\n", "1001\tAnn\n",
           "0\tAnn\tAnn\n", "99999999999\tAnn\tAnn\n", "1001\tAnn\tAnn\n1001\tBob\tBob\n",
@@ -222,12 +218,8 @@ TEST_F(StoreTest, AFailedUpdateKeepsTheOldFileAndReportsTheFailure) {
 TEST_F(StoreTest, SyncDeliversSoundFilesOfTheUsersFolderWithoutOverwritingAndEmptiesTheQueue) {
     addAnn({"SD Card", "Old"});
     const Bytes jpeg = smallJpeg(), first = photoDatabase("A", smallJpeg(8, 8)), second = photoDatabase("B", jpeg);
-    const struct {
-        std::string path;
-        const Bytes& bytes;
-        uint32_t card;
-        int32_t queued;
-    } cases[] = {{dir.file("Beach.pdb"), first, 0, StoreNotInUserFolder},
+    const struct { std::string path; const Bytes& bytes; uint32_t card; int32_t queued; } cases[] = {
+                 {dir.file("Beach.pdb"), first, 0, StoreNotInUserFolder},
                  {userFile("V/../../Beach.pdb"), first, 0, StoreNotInUserFolder},
                  {userFile("Handheld/Memory/Beach.pdb"), first, 0, StoreNotInUserFolder},
                  {userFile("V/Beach.pdb"), first, 0, StoreOk}, {userFile("Other/Beach.pdb"), second, 0, StoreOk},
@@ -320,11 +312,8 @@ TEST_F(ToolTest, AddsListsSyncsAndRefusesBadArgumentsOrADamagedStoreWithAMessage
     EXPECT_NE(out.find("refused " + bad + " for card 501 (SD Card): the file does not end"), std::string::npos) << out;
     EXPECT_NE(out.find("Demo User: 1 installed, 2 refused, 0 kept in the queue"), std::string::npos) << out;
     EXPECT_EQ(std::get<1>(run({"queue", "Demo User"})), "Demo User: nothing queued\n");
-    const struct {
-        Strings args;
-        const char* message;
-        bool usage, withRoot = true;
-    } cases[] = {{{}, "no command given", true}, {{"frobnicate"}, "unknown command", true},
+    const struct { Strings args; const char* message; bool usage, withRoot = true; } cases[] = {
+                 {{}, "no command given", true}, {{"frobnicate"}, "unknown command", true},
                  {{"--verbose", "users", "list"}, "unknown option", true},
                  {{"--root"}, "--root needs a folder", true, false},
                  {{"users", "list"}, "VISTREL_HOTSYNC_ROOT", false, false},  // no root given, none configured
@@ -352,6 +341,10 @@ TEST(StoreConfig, TheVariableWinsOverTheIniBesideTheModule) {
     EXPECT_EQ(Store("C:\\").root() + Store("C:\\\\").root() + Store("D:/").root(), "C:\\C:\\D:/");
     ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[hotsync]\nroot=C:\\HotSync\n"));
     EXPECT_EQ(configuredRoot("", dir.path()), "C:\\HotSync");
+    // Each account's own root: variables expanded as read; one not set stays as written, the rest goes on.
+    ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\nRoot=%VISTREL_NOT_SET%%PATH%;50%\n"));
+    EXPECT_EQ(configuredRoot("", dir.path()),
+              joinPath(dir.path(), "%VISTREL_NOT_SET%" + environmentValue("PATH") + ";50%"));
     ASSERT_TRUE(writeText(dir.file("HotSync.ini"), "[HotSync]\nPath=C:\\HotSync\n"));
     EXPECT_EQ(configuredRoot("", dir.path()) + configuredRoot("", dir.file("no-such-folder")), "");
 }

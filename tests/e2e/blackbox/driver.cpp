@@ -1,7 +1,7 @@
 // Drives a running vistrel.exe from another process (same Wine prefix) as a person would, and prints
 // what is on the screen; the commands are in the usage text at the end. Every wait is bounded; exit
-// status 0 when done, 1 with a message on stderr otherwise. "help TEXT" waits until the help viewer's
-// page shows TEXT and prints where it is, to click it.
+// status 0 when done, 1 with a message on stderr otherwise. "help TEXT" waits until the help viewer
+// shows TEXT and prints which viewer it is and, for WinHelp, where TEXT is, to click it.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
@@ -75,17 +75,33 @@ std::string rowText(HWND list, int row) {
     return row < 0 ? "(none)" : itemText(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), LVITEMA{});
 }
 
-std::string treeText(HWND tree, UINT which) {
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, which, 0));
-    return itemText(tree, TVM_GETITEMA, 0, item);
+HTREEITEM treeItem(HWND tree, UINT which, HTREEITEM from = nullptr) {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from)));
+}
+
+std::string treeText(HWND tree, HTREEITEM item) {
+    return itemText(tree, TVM_GETITEMA, 0, TVITEMA{TVIF_TEXT, item, 0, 0, nullptr, 0, 0, 0, 0, 0});
+}
+
+// A line for every item from ITEM on, depth first.
+std::string treeLines(HWND tree, HTREEITEM item) {
+    std::string lines;
+    for (; item; item = treeItem(tree, TVGN_NEXT, item))
+        lines += "help topic: " + treeText(tree, item) + "\n" + treeLines(tree, treeItem(tree, TVGN_CHILD, item));
+    return lines;
+}
+
+HWND descendant(HWND parent, const char* windowClass) {
+    HWND found = FindWindowExA(parent, nullptr, windowClass, nullptr);
+    for (HWND child = nullptr; !found && (child = FindWindowExA(parent, child, nullptr, nullptr));)
+        found = descendant(child, windowClass);
+    return found;
 }
 
 int show(HWND dialog) {
     HWND tree = GetDlgItem(dialog, IDC_FOLDER_TREE), list = GetDlgItem(dialog, IDC_FILE_LIST);
     std::printf("title: %s\ntree root: %s\ntree selected: %s\n", windowText(dialog).c_str(),
-                treeText(tree, TVGN_ROOT).c_str(), treeText(tree, TVGN_CARET).c_str());
+                treeText(tree, treeItem(tree, TVGN_ROOT)).c_str(), treeText(tree, treeItem(tree, TVGN_CARET)).c_str());
     for (int row = 0, rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); row < rows; ++row)
         std::printf("list item: %s\n", rowText(list, row).c_str());
     std::printf("list selected: %s\n", rowText(list, selectedRow(list)).c_str());
@@ -97,6 +113,7 @@ int show(HWND dialog) {
     }
     HWND send = GetDlgItem(dialog, IDC_SEND);
     std::printf("send button: %s (%s)\n", windowText(send).c_str(), IsWindowEnabled(send) ? "enabled" : "disabled");
+    std::printf("status: %s\n", windowText(GetDlgItem(dialog, IDC_STATUS)).c_str());
     RECT picture{};
     GetWindowRect(GetDlgItem(dialog, IDC_PICTURE), &picture);
     std::printf("picture area: %ld %ld %ld %ld\n", picture.left, picture.top, picture.right, picture.bottom);
@@ -144,8 +161,7 @@ int pressSend(HWND dialog, DWORD process) {
     if (!waitFor(20000, [&] { return (box = visibleWindow("#32770", "Vistrel error", process)) &&
                                      !(text = messageText(box)).empty(); }))
         return fail("no message box \"Vistrel error\" with a text after pressing the send button");
-    std::printf("message: %s\n", text.c_str());
-    return 0;
+    return std::printf("message: %s\n", text.c_str()), 0;
 }
 
 int pressOk(DWORD process) {
@@ -155,16 +171,20 @@ int pressOk(DWORD process) {
     return waitFor(10000, [&] { return !IsWindow(box); }) ? 0 : fail("the message box did not close on OK");
 }
 
-// The page of the help engine's viewer (the window class WinHelp reaches it by).
+// The guide in WinHelp's page (by the class WinHelp finds it) or in HTML Help's contents (Wine shows no page).
 int showHelp(const std::string& wanted) {
     HWND page = nullptr;
     std::string text;
     if (!waitFor(20000, [&] {
-            HWND viewer = visibleWindow("MS_WINHELP", nullptr);
-            page = viewer ? FindWindowExA(viewer, nullptr, "RichEdit20A", nullptr) : nullptr;
-            return page && (text = windowText(page)).find(wanted) != text.npos;
+            HWND winHelp = visibleWindow("MS_WINHELP", nullptr), htmlHelp = visibleWindow("HH Parent", nullptr);
+            HWND contents = htmlHelp ? descendant(htmlHelp, "SysTreeView32") : nullptr;
+            page = winHelp ? FindWindowExA(winHelp, nullptr, "RichEdit20A", nullptr) : nullptr;
+            text = page ? windowText(page) : contents ? treeLines(contents, treeItem(contents, TVGN_ROOT)) : "";
+            return text.find(wanted) != text.npos;
         }))
-        return fail("the help viewer does not show \"" + wanted + "\"; its page reads: " + text);
+        return fail("the help viewer does not show \"" + wanted + "\"; it shows: " + text);
+    std::printf("help viewer: %s\n", page ? "WinHelp" : "HTML Help");
+    if (!page) return std::printf("%s", text.c_str()), 0;
     const size_t at = text.find(wanted);
     // The page's character positions count a paragraph end once; its text gives CR LF.
     LONG index = static_cast<LONG>(at);
@@ -177,12 +197,34 @@ int showHelp(const std::string& wanted) {
     return 0;
 }
 
+BOOL CALLBACK addPageText(HWND child, LPARAM texts) {
+    if (IsWindowVisible(child)) *reinterpret_cast<std::string*>(texts) += "page: " + windowText(child) + "\n";
+    return TRUE;
+}
+
+// Once the setup program's page shows wanted, prints its texts; then presses its Next (Install, Finish) if asked.
+int setupPage(const std::string& wanted, bool next) {
+    HWND setup = nullptr;
+    std::string texts;
+    if (!waitFor(60000, [&] {
+            texts.clear();  // its title ends in the page's name
+            for (setup = nullptr; (setup = FindWindowExA(nullptr, setup, "#32770", nullptr));)
+                if (IsWindowVisible(setup) && windowText(setup).rfind("Vistrel Desktop Setup", 0) == 0) break;
+            if (setup) EnumChildWindows(setup, addPageText, reinterpret_cast<LPARAM>(&texts));
+            return texts.find(wanted) != texts.npos;
+        }))
+        return fail("the setup program shows no \"" + wanted + "\"; its page reads:\n" + texts);
+    std::printf("%s", texts.c_str());
+    return next && !PostMessageA(GetDlgItem(setup, IDOK), BM_CLICK, 0, 0) ? fail("cannot press Next") : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "", argument = argc > 2 ? argv[2] : "";
     // The help viewer outlives the dialog.
     if (command == "help") return showHelp(argument);
+    if (command == "setup") return setupPage(argument, argc > 3);
     HWND dialog = nullptr;
     if (!waitFor(60000, [&] { return (dialog = visibleWindow("#32770", "Vistrel Desktop")) != nullptr; }))
         return fail("no window \"Vistrel Desktop\" after 60 s");
@@ -193,7 +235,14 @@ int main(int argc, char** argv) {
     if (command == "select") return selectFile(dialog, argument, argc > 3 ? argv[3] : "");
     if (command == "send") return pressSend(dialog, process);
     if (command == "ok") return pressOk(process);
+    if (command == "set") {  // the width and height typed, then Set pressed
+        SetDlgItemTextA(dialog, IDC_WIDTH_EDIT, argument.c_str());
+        SetDlgItemTextA(dialog, IDC_HEIGHT_EDIT, argc > 3 ? argv[3] : "");
+        SendMessageTimeoutA(GetDlgItem(dialog, IDC_SET), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, nullptr);
+        return show(dialog);
+    }
     // Posted as the caption's close button does; the caller awaits the program's end.
     if (command == "close") return PostMessageA(dialog, WM_CLOSE, 0, 0) ? 0 : fail("cannot close the window");
-    return fail("usage: blackbox_driver wait | show | select NAME [STATUS] | send | ok | close | help TEXT");
+    return fail("usage: blackbox_driver wait | show | select NAME [STATUS] | send | ok | set WIDTH HEIGHT | close | "
+                "help TEXT | setup TEXT [next]");
 }
