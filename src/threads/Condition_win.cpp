@@ -1,0 +1,26 @@
+#include "threads/Condition.h"
+#include <windows.h>
+#include <algorithm>
+
+void Condition::wait(Mutex& mutex) {
+    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!event) {
+        // No event to sleep on: a moment's pause, and the caller looks again.
+        mutex.unlock();
+        Sleep(1);
+        mutex.lock();
+        return;
+    }
+    waiters.push_back(event);
+    mutex.unlock();
+    WaitForSingleObject(event, INFINITE);
+    mutex.lock();
+    // notifyAll took it out of the list; only a failed wait leaves it there.
+    waiters.erase(std::remove(waiters.begin(), waiters.end(), event), waiters.end());
+    CloseHandle(event);
+}
+
+void Condition::notifyAll() {
+    for (void* event : waiters) SetEvent(event);
+    waiters.clear();
+}
