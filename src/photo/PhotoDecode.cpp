@@ -204,8 +204,9 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     const bool sized = pixelBufferSize(width, height, &bytes);
     if (sized && job && !job->reserve(bytes + (multiScan ? coefficientBytes(cinfo) : 0), jerr->message, sizeof jerr->message))
         return false;
-    // The coefficients need room too: memory held beyond this photograph's is given back.
-    if (multiScan && view.photoPixels.capacity() > bytes) view.photoPixels.release();
+    // The coefficients need room too: memory held beyond this photograph's is given back
+    // (a job's memory is counted as a whole, kept buffer and coefficients).
+    if (multiScan && !job && view.photoPixels.capacity() > bytes) view.photoPixels.release();
     if (!sized || !view.photoPixels.allocate(bytes)) {
         sayNoMemory(jerr->message, width, height);
         return false;
