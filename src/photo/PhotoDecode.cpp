@@ -202,7 +202,7 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     // file does entirely in jpeg_start_decompress: one that cannot be held is refused at once.
     size_t bytes = 0;
     const bool sized = pixelBufferSize(width, height, &bytes);
-    if (sized && job && !job->reserve(bytes + (multiScan ? coefficientBytes(cinfo) : 0), jerr->message, sizeof jerr->message))
+    if (sized && job && !job->reserve(bytes, multiScan ? coefficientBytes(cinfo) : 0, jerr->message, sizeof jerr->message))
         return false;
     // The coefficients need room too: memory held beyond this photograph's is given back
     // (a job's memory is counted as a whole, kept buffer and coefficients).

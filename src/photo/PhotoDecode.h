@@ -32,8 +32,10 @@ class DecodeJob {
 public:
     virtual ~DecodeJob() = default;
     // Called once the header is read, before any pixel memory is taken, with what the
-    // decode will hold: true once that may be held, false (with the reason) to refuse.
-    virtual bool reserve(uint64_t bytes, char* reason, size_t size) = 0;
+    // decode will hold: the photograph's pixels (in the view's buffer, kept when it is large
+    // enough) and what it needs besides until it ends. True once that may be held, false
+    // (with the reason) to refuse.
+    virtual bool reserve(uint64_t pixels, uint64_t besides, char* reason, size_t size) = 0;
     virtual void refused(const char* reason) = 0;
 };
 

@@ -52,8 +52,6 @@ std::string inFolder(const std::string& folder, const std::string& name) {
     return folder + (last == std::string::npos ? folderSeparator() : folder[last]) + name;
 }
 
-struct Worker;
-
 }  // namespace
 
 struct SendBatch::State {
@@ -106,7 +104,7 @@ struct Worker : DecodeJob {
         view.deviceWidth = batch.device.deviceWidth;
         view.deviceHeight = batch.device.deviceHeight;
     }
-    bool reserve(uint64_t bytes, char* reason, size_t size) override;
+    bool reserve(uint64_t pixels, uint64_t besides, char* reason, size_t size) override;
     void refused(const char* reason) override { refusal = reason; }
     Photo::Stage prepare(Photo& photo);
     // Under the batch's lock.
@@ -125,17 +123,19 @@ struct Worker : DecodeJob {
     std::string refusal;
 };
 
-bool Worker::reserve(uint64_t bytes, char* reason, size_t size) {
+bool Worker::reserve(uint64_t pixels, uint64_t besides, char* reason, size_t size) {
     std::lock_guard<Mutex> hold(batch.mutex);
-    if (bytes > batch.budget) {
+    if (pixels + besides > batch.budget) {
         snprintf(reason, size, "decoding it takes %llu MB, more than the %llu MB set aside for photographs",
-                 static_cast<unsigned long long>(megabytes(bytes)), static_cast<unsigned long long>(batch.budget >> 20));
+                 static_cast<unsigned long long>(megabytes(pixels + besides)),
+                 static_cast<unsigned long long>(batch.budget >> 20));
         return false;
     }
     // In turn, so that a large photograph is not passed over for ever by smaller ones. A
-    // buffer kept larger than needed is used as it is.
+    // buffer kept at least as large as the pixels holds them.
     const uint64_t turn = batch.turnsTaken++;
-    auto fits = [&] { return turn == batch.turnsServed && batch.held - counted + std::max(bytes, counted) <= batch.budget; };
+    auto need = [&] { return std::max<uint64_t>(pixels, view.photoPixels.capacity()) + besides; };
+    auto fits = [&] { return turn == batch.turnsServed && batch.held - counted + need() <= batch.budget; };
     if (!fits()) {
         giveBack();
         while (!batch.stopping && !fits()) batch.changed.wait(batch.mutex);
@@ -145,8 +145,8 @@ bool Worker::reserve(uint64_t bytes, char* reason, size_t size) {
             return false;
         }
     }
-    batch.held += std::max(bytes, counted) - counted;
-    counted = std::max(bytes, counted);
+    batch.held += need() - counted;
+    counted = need();
     ++batch.turnsServed;
     batch.changed.notifyAll();
     return true;
@@ -204,7 +204,7 @@ void work(void* context) {
             photo.reason = "not enough memory";
         }
         std::lock_guard<Mutex> hold(batch.mutex);
-        // What it keeps is counted; the coefficients and any larger buffer are not kept.
+        // It keeps its pixel buffer, still counted; what the decode held besides is given back.
         if (worker.view.photoPixels.capacity() > worker.counted) worker.view.photoPixels.release();
         batch.held -= worker.counted - worker.view.photoPixels.capacity();
         worker.counted = worker.view.photoPixels.capacity();

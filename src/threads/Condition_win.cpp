@@ -4,14 +4,22 @@
 
 void Condition::wait(Mutex& mutex) {
     HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!event) {
-        // No event to sleep on: a moment's pause, and the caller looks again.
+    bool listed = false;
+    if (event) {
+        try {
+            waiters.push_back(event);
+            listed = true;
+        } catch (...) {
+            CloseHandle(event);
+        }
+    }
+    if (!listed) {
+        // Nothing to sleep on: a moment's pause, and the caller looks again.
         mutex.unlock();
         Sleep(1);
         mutex.lock();
         return;
     }
-    waiters.push_back(event);
     mutex.unlock();
     WaitForSingleObject(event, INFINITE);
     mutex.lock();
