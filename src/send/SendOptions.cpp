@@ -17,36 +17,37 @@ bool parseCount(const std::string& text, unsigned long most, unsigned long& valu
 }  // namespace
 
 std::string sendUsage(bool withRoot) {
+    // Within 79 columns, the width of a console window.
     std::string usage =
         "Usage: vistrel-send [--user NAME] [--card NAME | --memory] [--frame fill|whole]\n"
-        "                    [--jobs N] [--out FOLDER] [--quiet]";
+        "         [--jobs N] [--out FOLDER] [--quiet]";
     usage += withRoot ? " [--root DIR]" : "";
     usage +=
         " PHOTO|FOLDER...\n"
         "\n"
-        "Sends photographs to a HotSync handheld as Vistrel's Send button does: each one is\n"
-        "framed for the device's screen, written as a JPEG (a one-record database for internal\n"
-        "memory, a plain .jpg for a card) into the user's HotSync folder, and queued for the\n"
-        "next HotSync. Many are worked on at once; their names are given in the order listed.\n"
+        "Sends photographs to a HotSync handheld as Vistrel's Send button does: each\n"
+        "one is framed for the device's screen, written as a JPEG (a one-record\n"
+        "database for internal memory, a plain .jpg for a card) into the user's\n"
+        "HotSync folder, and queued for the next HotSync. Several are worked on at\n"
+        "once; their names are given in the order listed.\n"
         "\n"
-        "  --user NAME        the HotSync user (the device); needed when there are several\n"
-        "  --card NAME        send to this card instead of the storage saved for the user\n"
+        "  --user NAME        the HotSync user (the device), if there are several\n"
+        "  --card NAME        send to this card, not the storage saved for the user\n"
         "  --memory           send to internal memory instead\n"
-        "  --frame fill       the largest centred part with the screen's proportions, made\n"
-        "                     exactly the screen's size (the default)\n"
+        "  --frame fill       the largest centred part with the screen's proportions,\n"
+        "                     made exactly the screen's size (the default)\n"
         "  --frame whole      the whole photograph, shrunk to fit the screen\n"
-        "  --jobs N           photographs worked on at once (default: one per processor)\n"
-        "  --memory-limit MB  memory the photographs held at once may take (default: half\n"
-        "                     of the machine's, and what a 32-bit program can address)\n"
+        "  --jobs N           photographs worked on at once (default: one a processor)\n"
+        "  --memory-limit MB  memory the photographs held at once may take (default:\n"
+        "                     half the machine's, at most what the program can reach)\n"
         "  --out FOLDER       write the files into FOLDER instead, and queue nothing\n"
         "  --quiet            print only what failed\n";
-    if (withRoot)
-        usage += "  --root DIR         the HotSync store (default: VISTREL_HOTSYNC_ROOT)\n";
+    if (withRoot) usage += "  --root DIR         the HotSync store (default: VISTREL_HOTSYNC_ROOT)\n";
     usage +=
         "  --help             this text\n"
         "\n"
-        "A FOLDER stands for its .jpg and .jpeg files, not its subfolders. Ctrl-C stops after\n"
-        "the photographs in progress, each of them wholly sent or not at all.\n"
+        "A FOLDER stands for its .jpg and .jpeg files, not its subfolders. Ctrl-C stops\n"
+        "after the photographs in progress, each of them wholly sent or not at all.\n"
         "Exit status: 0 all sent, 1 some refused, 2 a usage error or no usable device.\n"
         "\n"
         "Example:\n";
