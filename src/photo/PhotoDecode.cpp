@@ -244,8 +244,9 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     return true;
 }
 
-// A photograph that cannot be shown: its memory is given back, and the reason goes to
-// the standard error stream and, with the file's name, to the status line.
+// A photograph that cannot be shown: its memory is given back, and the reason goes to the
+// job when there is one, else to the standard error stream and, with the file's name, to
+// the status line.
 void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed, DecodeJob* job) {
     view.photoPixels.release();
     view.displayPixels.release();
