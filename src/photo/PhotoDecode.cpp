@@ -35,6 +35,21 @@ bool acceptsSuffix(const char* path, size_t n) {
     return path[n - 5] == '.' && is(n - 4, 'j') && is(n - 3, 'p') && is(n - 2, 'e') && is(n - 1, 'g');
 }
 
+// A decode for a job keeps libjpeg's messages to itself: the job words the refusal.
+void keepMessage(j_common_ptr) {}
+
+// What a multi-scan photograph's coefficients take until it is decoded: 64 of them for each
+// 8 x 8 block of each component, its rows and columns of blocks rounded up to its sampling.
+uint64_t coefficientBytes(const jpeg_decompress_struct* cinfo) {
+    uint64_t total = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        const uint64_t h = comp.h_samp_factor > 0 ? comp.h_samp_factor : 1, v = comp.v_samp_factor > 0 ? comp.v_samp_factor : 1;
+        total += (comp.width_in_blocks + h - 1) / h * h * ((comp.height_in_blocks + v - 1) / v * v) * sizeof(JBLOCK);
+    }
+    return total;
+}
+
 uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
 // The library fills the pad byte of its BGRX output with 255; ours is 0. Whole pixels
@@ -135,9 +150,10 @@ constexpr int TurnBlock = 16;
 // local would be indeterminate). False on any failure, with the reason in
 // jerr->message; the caller destroys cinfo.
 bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorManager* jerr, FILE* file,
-                   const uint8_t* data, size_t size, uint64_t pixelLimit) {
+                   const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
     cinfo->err = jpeg_std_error(&jerr->pub);
     jerr->pub.error_exit = jpegErrorExit;
+    if (job) jerr->pub.output_message = keepMessage;
     jerr->message[0] = '\0';
     jerr->printed = false;
     if (setjmp(jerr->setjmpBuffer)) return false;
@@ -186,8 +202,11 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     // file does entirely in jpeg_start_decompress: one that cannot be held is refused at once.
     size_t bytes = 0;
     const bool sized = pixelBufferSize(width, height, &bytes);
-    // The coefficients need room too: memory held beyond this photograph's is given back.
-    if (multiScan && view.photoPixels.capacity() > bytes) view.photoPixels.release();
+    if (sized && job && !job->reserve(bytes, multiScan ? coefficientBytes(cinfo) : 0, jerr->message, sizeof jerr->message))
+        return false;
+    // The coefficients need room too: memory held beyond this photograph's is given back
+    // (a job's memory is counted as a whole, kept buffer and coefficients).
+    if (multiScan && !job && view.photoPixels.capacity() > bytes) view.photoPixels.release();
     if (!sized || !view.photoPixels.allocate(bytes)) {
         sayNoMemory(jerr->message, width, height);
         return false;
@@ -225,11 +244,16 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     return true;
 }
 
-// A photograph that cannot be shown: its memory is given back, and the reason goes to
-// the standard error stream and, with the file's name, to the status line.
-void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed) {
+// A photograph that cannot be shown: its memory is given back, and the reason goes to the
+// job when there is one, else to the standard error stream and, with the file's name, to
+// the status line.
+void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed, DecodeJob* job) {
     view.photoPixels.release();
     view.displayPixels.release();
+    if (job) {
+        job->refused(reason);
+        return;
+    }
     if (!printed) fprintf(stderr, "%s: %s\n", path, reason);
     showRefusal(view.host, path, reason);
 }
@@ -252,6 +276,11 @@ void showRefusal(ViewHost* host, const char* path, const char* reason) {
     char text[PhotoView::PhotoPathSize + JMSG_LENGTH_MAX + 32];
     snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(path), reason);
     host->setStatusText(text);
+}
+
+bool isJpegName(const char* path) {
+    const size_t n = strlen(path);
+    return n >= 5 && acceptsSuffix(path, n);
 }
 
 const char* fileNameOf(const char* path) {
@@ -278,54 +307,62 @@ void jpegErrorExit(jpeg_common_struct* cinfo) {
     longjmp(jerr->setjmpBuffer, 1);
 }
 
-void PhotoView::loadPhoto(const char* path) {
+bool PhotoView::setPhotoPath(const char* path, char* reason, size_t size) {
     const size_t n = strlen(path);
-    if (n < 5) return;
-    if (!acceptsSuffix(path, n)) {
+    // A cut path would name another file: refuse it rather than open what is left.
+    if (n >= sizeof photoPath) {
+        snprintf(reason, size, "its path is too long (%u characters, at most %u)", static_cast<unsigned>(n),
+                 static_cast<unsigned>(sizeof photoPath - 1));
+        return false;
+    }
+    memcpy(photoPath, path, n + 1);
+    return true;
+}
+
+void PhotoView::loadPhoto(const char* path) {
+    if (strlen(path) < 5) return;
+    if (!isJpegName(path)) {
         if (host) host->setStatusText("Choose a jpeg file...");
         return;
     }
-    // A cut path would name another file: refuse it rather than open what is left.
-    if (n >= sizeof photoPath) {
-        char reason[96];
-        snprintf(reason, sizeof reason, "its path is too long (%u characters, at most %u)",
-                 static_cast<unsigned>(n), static_cast<unsigned>(sizeof photoPath - 1));
+    char reason[96];
+    if (!setPhotoPath(path, reason, sizeof reason)) {
         photoLoaded = false;
-        refusePhoto(*this, path, reason, false);
+        refusePhoto(*this, path, reason, false, nullptr);
         if (host) host->invalidate(true);
         return;
     }
-    memcpy(photoPath, path, n + 1);
     photoLoaded = decodePhoto();
     if (photoLoaded) rebuildDisplay(viewWidth, viewHeight);
     if (host) host->invalidate(true);
 }
 
-bool PhotoView::decodePhoto() {
+bool PhotoView::decodePhoto(DecodeJob* job) {
     FILE* file = fopen(photoPath, "rb");
     if (!file) {
         const int error = errno;
-        fprintf(stderr, "can't open %s\n", photoPath);
+        if (!job) fprintf(stderr, "can't open %s\n", photoPath);
         char reason[160];
         snprintf(reason, sizeof reason, "the file can't be opened (%s)", strerror(error));
-        refusePhoto(*this, photoPath, reason, true);
+        refusePhoto(*this, photoPath, reason, true, job);
         return false;
     }
-    const bool ok = decodeFrom(file, nullptr, 0, MaxPhotoPixels);
+    const bool ok = decodeFrom(file, nullptr, 0, MaxPhotoPixels, job);
     fclose(file);
     return ok;
 }
 
 bool PhotoView::decodePhotoData(const uint8_t* data, size_t size, uint64_t pixelLimit) {
-    return decodeFrom(nullptr, data, size, pixelLimit);
+    return decodeFrom(nullptr, data, size, pixelLimit, nullptr);
 }
 
-bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit) {
+bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
     // Zeroed so that destroying it is safe even if its creation failed.
     jpeg_decompress_struct cinfo{};
     DecodeErrorManager jerr;
-    const bool ok = decodeGuarded(*this, &cinfo, &jerr, file, data, size, pixelLimit);
+    const bool ok = decodeGuarded(*this, &cinfo, &jerr, file, data, size, pixelLimit, job);
     jpeg_destroy_decompress(&cinfo);
-    if (!ok) refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed);
+    if (!ok)
+        refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed, job);
     return ok;
 }
