@@ -120,6 +120,7 @@ Section "${PRODUCT} (required)" SecProgram
     SectionIn RO
     SetOutPath "$INSTDIR"
     !insertmacro Install vistrel.exe
+    !insertmacro Install vistrel-send.exe
     !insertmacro Install ${HELP_FILE}
     ; The help's contents tab, which the help engine looks for beside it.
     !insertmacro Install Vistrel.cnt
@@ -128,8 +129,8 @@ Section "${PRODUCT} (required)" SecProgram
     Call Record
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
-    ; The shortcut's working folder is $OUTDIR, the install folder, where the help
-    ; engine finds the bare name the program asks for.
+    ; The shortcut's working folder is $OUTDIR, the install folder, as a program
+    ; started from the Start menu expects.
     SetShellVarContext all
     CreateShortCut "${SHORTCUT}" "$INSTDIR\vistrel.exe" "" "$INSTDIR\vistrel.exe" 0
     WriteRegStr HKLM "${HELP_KEY}" "${HELP_FILE}" "$INSTDIR"
@@ -330,8 +331,10 @@ Function CheckFolder
     Call InUse
     ${IfThen} $R0 != "" ${|} Return ${|}
     !insertmacro Foreign vistrel.exe
+    !insertmacro Foreign vistrel-send.exe
     !insertmacro Foreign ${HELP_FILE}
     !insertmacro Foreign Vistrel.cnt
+    !insertmacro Foreign Vistrel.chm
     !insertmacro Foreign "${UNINSTALLER}"
     ${If} ${SectionIsSelected} ${SecHotSync}
         !insertmacro Foreign UserData.dll
@@ -352,6 +355,15 @@ Function ${UN}InUse
         FileOpen $R1 "$INSTDIR\vistrel.exe" a
         ${If} ${Errors}
             StrCpy $R0 "${PRODUCT} is running from $INSTDIR. Close it, then press Retry."
+            Return
+        ${EndIf}
+        FileClose $R1
+    ${EndIf}
+    ${If} ${FileExists} "$INSTDIR\vistrel-send.exe"
+        ClearErrors
+        FileOpen $R1 "$INSTDIR\vistrel-send.exe" a
+        ${If} ${Errors}
+            StrCpy $R0 "vistrel-send is sending photographs from $INSTDIR. Let it finish, or stop it with Ctrl+C, then press Retry."
             Return
         ${EndIf}
         FileClose $R1

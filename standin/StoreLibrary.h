@@ -31,22 +31,7 @@ class StoreLibrary : public HotSyncLibrary {
 public:
     explicit StoreLibrary(std::string root) : data(std::move(root)) {}
 
-    int16_t userCount() override;
-    int32_t userIdAt(int16_t index, uint32_t* userId) override;
-    int32_t userName(uint32_t userId, char* name, uint16_t* size) override;
-    int32_t userFolder(uint32_t userId, char* folder, uint16_t* size) override;
-    int32_t rootFolder(char* folder, uint16_t* size) override;
-    int32_t readSetting(uint32_t userId, const char* section, const char* key,
-                        uint32_t* value, uint32_t defaultValue) override;
-    int32_t writeSetting(uint32_t userId, const char* section, const char* key,
-                         uint32_t value) override;
-    int32_t userIdFromName(const char* name, uint32_t* userId) override;
-    int32_t cardSupport(uint32_t userId, uint32_t* value) override;
-    int32_t slotCount(uint32_t userId, uint16_t* count) override;
-    int32_t slotIds(uint32_t userId, uint32_t* ids, uint16_t* count) override;
-    int32_t slotName(uint32_t userId, uint32_t slotId, char* name, uint16_t* size) override;
-    int32_t installToMemory(const char* userName, const char* path) override;
-    int32_t installToCard(uint32_t userId, uint32_t slotId, const char* path) override;
+    HOTSYNC_OPERATIONS(HOTSYNC_DECLARE_OVERRIDE)
 
     // The store underneath, for what the ordinals do not cover (adding users, the queue).
     Store& store() { return data; }

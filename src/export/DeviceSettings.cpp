@@ -38,7 +38,7 @@ void showSide(void (SettingsControls::*setText)(const char*), SettingsControls& 
 
 }  // namespace
 
-int16_t DeviceSettings::fillDeviceList() {
+int16_t listDevices(HotSyncLibrary& library, std::vector<std::string>& names) {
     int16_t count = library.userCount();
     if (count < 0) return count;
     for (int16_t i = 0; i < count; ++i) {
@@ -51,9 +51,16 @@ int16_t DeviceSettings::fillDeviceList() {
         name[size] = '\0';
         // A name that deviceName cannot hold could never be looked up again.
         size_t length = strlen(name);
-        if (length == 0 || length >= sizeof view.deviceName) continue;
-        controls.addDevice(name);
+        if (length == 0 || length >= PhotoView::DeviceNameSize) continue;
+        names.emplace_back(name);
     }
+    return count;
+}
+
+int16_t DeviceSettings::fillDeviceList() {
+    std::vector<std::string> names;
+    const int16_t count = listDevices(library, names);
+    for (const std::string& name : names) controls.addDevice(name.c_str());
     return count;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class HotSyncLibrary;
 class PhotoView;
@@ -32,6 +34,11 @@ private:
     SettingsControls& controls;
     PhotoView& view;
 };
+
+// Appends the names of the HotSync users, in the library's order, leaving out those it
+// cannot read and those too long for a device name. Gives the number of users the
+// library reports, or -1 when that cannot be read.
+int16_t listDevices(HotSyncLibrary& library, std::vector<std::string>& names);
 
 // Reads a user's width, height, output folder and storage list into the view. It
 // starts from the defaults (320 x 320, internal memory alone, no output folder),

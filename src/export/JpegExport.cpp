@@ -138,7 +138,7 @@ ExportStatus exportToNewFile(const PhotoView& view, const char* path, const char
 
 void showCannotCreate(const PhotoView& view, const char* path) {
     char text[64 + PhotoView::OutputFolderSize];
-    snprintf(text, sizeof text, "Can not create file : %s", path);
+    cannotCreateText(path, text, sizeof text);
     showSendMessage(view, text, IconError);
 }
 

@@ -1,10 +1,12 @@
 #include "export/OutputFile.h"
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #ifdef _WIN32
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
+#include <process.h>
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
@@ -89,4 +91,55 @@ bool removeFile(const char* path) {
     char local[LocalPathSize];
     if (!localPath(path, local)) return false;
     return remove(local) == 0;
+}
+
+NewFileResult createTemporaryFile(const char* folder, FILE** stream, char (&path)[TemporaryPathSize]) {
+    // Unique among this process's files by the counter, among processes by the process ID.
+    static std::atomic<unsigned> counter{0};
+#ifdef _WIN32
+    const unsigned process = static_cast<unsigned>(_getpid());
+#else
+    const unsigned process = static_cast<unsigned>(getpid());
+#endif
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int length = snprintf(path, sizeof path, "%s~vistrel-%u-%u.tmp", folder, process, counter++);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof path) break;
+        const NewFileResult result = openNewFile(path, stream);
+        if (result != NewFileResult::Exists) return result;
+    }
+    path[0] = '\0';
+    return NewFileResult::Failed;
+}
+
+FILE* openForUpdate(const char* path) {
+    char local[LocalPathSize];
+    return localPath(path, local) ? fopen(local, "r+b") : nullptr;
+}
+
+bool syncFileToDisk(FILE* stream) {
+    if (fflush(stream) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(stream)) == 0;
+#else
+    return fsync(fileno(stream)) == 0;
+#endif
+}
+
+NewFileResult moveToNewName(const char* from, const char* to) {
+    char localFrom[LocalPathSize], localTo[LocalPathSize];
+    if (!localPath(from, localFrom) || !localPath(to, localTo)) return NewFileResult::Failed;
+#ifdef _WIN32
+    // The runtime's rename never replaces a file (MoveFile).
+    if (rename(localFrom, localTo) == 0) return NewFileResult::Created;
+#else
+    if (renameat2(AT_FDCWD, localFrom, AT_FDCWD, localTo, RENAME_NOREPLACE) == 0) return NewFileResult::Created;
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) {
+        // A file system without that kind of rename: a second link never replaces either.
+        if (link(localFrom, localTo) == 0) {
+            unlink(localFrom);
+            return NewFileResult::Created;
+        }
+    }
+#endif
+    return fileExists(to) ? NewFileResult::Exists : NewFileResult::Failed;
 }

@@ -14,12 +14,11 @@ bool isTaken(unsigned char c) { return c >= 0x21 && c <= 0x7A; }
 void photoBaseName(const char* photoPath, char (&base)[BaseNameSize]) {
     int taken = 0;
     for (const char* p = photoPath; *p; ++p) {
-        if (taken > BaseNameSize - 2) taken = 0;
         // A forward slash separates too: it must never reach the output path.
         if (isPathSeparator(*p))
             taken = 0;
-        else if (isTaken(static_cast<unsigned char>(*p)))
-            base[taken++] = *p;
+        else if (isTaken(static_cast<unsigned char>(*p)) && taken < BaseNameSize - 1)
+            base[taken++] = *p;  // past 64 the rest of the name is left out, never taken over its start
     }
     base[taken] = '\0';
     if (char* dot = strrchr(base, '.')) *dot = '\0';

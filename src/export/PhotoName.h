@@ -9,7 +9,7 @@ enum : int {
 
 // The photograph's file name without its last extension and without blanks,
 // control characters, "{|}~" and codes from 0x7F up; "Photo" when nothing is left.
-// Taking restarts after a separator and after every 64 characters.
+// Taking restarts after a separator; past 64 characters the rest of that name is left out.
 void photoBaseName(const char* photoPath, char (&base)[BaseNameSize]);
 
 // number 1 is the base itself, 2 .. LastNameNumber give "base(number)". The base

@@ -1,9 +1,6 @@
-#include <cstdio>
 #include <cstring>
 #include "export/DeviceSettings.h"
-#include "export/JpegExport.h"
-#include "export/OutputFile.h"
-#include "export/PhotoName.h"
+#include "export/PhotoSend.h"
 #include "export/SendMessages.h"
 #include "hotsync/HotSyncLibrary.h"
 #include "photo/PhotoView.h"
@@ -24,13 +21,6 @@ const char* sendRefusal(const PhotoView& view) {
     return nullptr;
 }
 
-// outputFolder + name + extension, or false when it does not fit the path field.
-bool formPath(const PhotoView& view, const char* name, const char* extension,
-              char (&path)[PhotoView::OutputFolderSize]) {
-    int length = snprintf(path, sizeof path, "%s%s%s", view.outputFolder, name, extension);
-    return length > 0 && static_cast<size_t>(length) < sizeof path;
-}
-
 }  // namespace
 
 int32_t queueInstall(HotSyncLibrary& library, const char* userName, const char* path,
@@ -47,39 +37,22 @@ void PhotoView::sendPhoto(HotSyncLibrary& library) {
         showSendMessage(*this, refusal, IconError);
         return;
     }
-    const bool toMemory = storageIndex == 0;
-    const char* extension = toMemory ? ".pdb" : ".jpg";
+    const SendTarget target = sendTargetOf(*this);
     char base[BaseNameSize];
     photoBaseName(photoPath, base);
-
-    // The first free name wins, so a gap left by a deleted file is filled first.
-    // A name taken between the test and the creation counts as taken.
-    char name[NumberedNameSize];
-    char path[OutputFolderSize];
-    ExportStatus status = ExportStatus::NameTaken;
-    for (int number = 1; status == ExportStatus::NameTaken; ++number) {
-        numberedName(base, number, name);
-        if (number > LastNameNumber || !formPath(*this, name, extension, path)) {
-            showSendMessage(*this, "Unable to create output file !", IconError);
-            return;
-        }
-        if (!fileExists(path)) status = exportToNewFile(*this, path, name, toMemory);
-    }
-    if (status != ExportStatus::Written) {
-        if (status == ExportStatus::CannotCreate) showCannotCreate(*this, path);
-        showSendMessage(*this, "Error during JPEG generation !", IconError);
-        return;
-    }
-
-    uint32_t slotId = toMemory ? 0 : storageIds[storageIndex - 1];
-    int32_t result = queueInstall(library, deviceName, path, !toMemory, slotId);
-    char text[512];
-    if (result != 0) {
-        formatQueueFailure(text, sizeof text, library, result, path, deviceName);
-        showSendMessage(*this, text, IconError);
+    SendOutcome outcome;
+    // A folder without a free name is told before anything is written.
+    if (!firstFreeName(target, base, outcome)) {
+        outcome.result = SendResult::NoFreeName;
     } else {
-        snprintf(text, sizeof text, "Photo ''%s%s'' will be installed on ''%s'' %s at next HotSync(r)",
-                 name, extension, deviceName, storageNames[storageIndex]);
-        showSendMessage(*this, text, IconAsterisk);
+        PreparedPhoto prepared;
+        const ExportStatus status = preparePhoto(*this, target, prepared);
+        if (status == ExportStatus::Written)
+            outcome = finishSend(prepared, base, target, library);
+        else
+            outcome.result = status == ExportStatus::CannotCreate ? SendResult::CannotCreate : SendResult::ExportFailed;
     }
+    SendText texts[2];
+    for (int i = 0, count = sendOutcomeTexts(outcome, target, library, texts); i < count; ++i)
+        showSendMessage(*this, texts[i].text, texts[i].icon);
 }

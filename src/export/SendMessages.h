@@ -4,6 +4,8 @@
 
 class HotSyncLibrary;
 class PhotoView;
+struct SendOutcome;
+struct SendTarget;
 
 // Every message box of the send path carries this caption, the success notice too.
 extern const char* const SendCaption;
@@ -19,3 +21,15 @@ const char* hotSyncReason(const HotSyncLibrary& library, int32_t code);
 // user: the library answered code.
 void formatQueueFailure(char* text, size_t size, const HotSyncLibrary& library, int32_t code, const char* path,
                         const char* user);
+// What a send says of its outcome: the window shows each text in a message box with its
+// icon, the batch prints them.
+struct SendText {
+    char text[640];
+    unsigned icon;
+};
+// Fills texts with the one or two messages of the outcome; gives their number.
+int sendOutcomeTexts(const SendOutcome& outcome, const SendTarget& target, const HotSyncLibrary& library,
+                     SendText (&texts)[2]);
+
+// "Can not create file : <path>"
+void cannotCreateText(const char* path, char* text, size_t size);

@@ -85,30 +85,19 @@ HotSyncBinding::HotSyncBinding(const char* userDataPath, const char* installAide
 void HotSyncBinding::load(const char* userDataPath, const char* installAidePath, const char* program) {
     // No "cannot find DLL" box from the system: a missing library is an ordinary case.
     UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    Loaded users = loadLibrary(userDataPath), installs = loadLibrary(installAidePath);
+    Loaded UserData = loadLibrary(userDataPath), InstallAide = loadLibrary(installAidePath);
     SetErrorMode(previous);
-    userData = users.module;
-    installAide = installs.module;
-    bind(users, 101, userCountFn);
-    bind(users, 102, userIdAtFn);
-    bind(users, 103, userNameFn);
-    bind(users, 104, userFolderFn);
-    bind(users, 105, rootFolderFn);
-    bind(users, 142, readSettingFn);
-    bind(users, 143, writeSettingFn);
-    bind(users, 145, userIdFromNameFn);
-    bind(users, 148, cardSupportFn);
-    bind(users, 150, slotCountFn);
-    bind(users, 151, slotIdsFn);
-    bind(users, 154, slotNameFn);
-    bind(installs, 103, installToMemoryFn);
-    bind(installs, 118, installToCardFn);
+    userData = UserData.module;
+    installAide = InstallAide.module;
+#define HOTSYNC_BIND(library, ordinal, result, name, parameters, arguments) bind(library, ordinal, name##Fn);
+    HOTSYNC_OPERATIONS(HOTSYNC_BIND)
+#undef HOTSYNC_BIND
     if (!userData && !installAide && !fileThere(userDataPath) && !fileThere(installAidePath))
         snprintf(problemText, sizeof problemText,
                  "The HotSync desktop software was not found: install Vistrel Desktop into its folder");
-    else if (!describe(users, userDataPath ? fileName(userDataPath) : UserDataFile, program, problemText,
+    else if (!describe(UserData, userDataPath ? fileName(userDataPath) : UserDataFile, program, problemText,
                        sizeof problemText))
-        describe(installs, installAidePath ? fileName(installAidePath) : InstallAideFile, program, problemText,
+        describe(InstallAide, installAidePath ? fileName(installAidePath) : InstallAideFile, program, problemText,
                  sizeof problemText);
 }
 

@@ -70,6 +70,21 @@ void monitorProgress(j_common_ptr cinfo) {
     longjmp(jerr->setjmpBuffer, 1);
 }
 
+// A decode for a job keeps libjpeg's messages to itself: the job words the refusal.
+void keepMessage(j_common_ptr) {}
+
+// What a multi-scan photograph's coefficients take until it is decoded: 64 of them for each
+// 8 x 8 block of each component, its rows and columns of blocks rounded up to its sampling.
+uint64_t coefficientBytes(const jpeg_decompress_struct* cinfo) {
+    uint64_t total = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        const uint64_t h = comp.h_samp_factor > 0 ? comp.h_samp_factor : 1, v = comp.v_samp_factor > 0 ? comp.v_samp_factor : 1;
+        total += (comp.width_in_blocks + h - 1) / h * h * ((comp.height_in_blocks + v - 1) / v * v) * sizeof(JBLOCK);
+    }
+    return total;
+}
+
 uint8_t scale255(unsigned a, unsigned b) { return static_cast<uint8_t>((a * b + 127) / 255); }
 
 // The library fills the pad byte of its BGRX output with 255; ours is 0. Whole pixels
@@ -170,9 +185,10 @@ constexpr int TurnBlock = 16;
 // the jump (such a local would be indeterminate). False on any failure, with the reason in
 // jerr->message, or on a stop; the caller destroys cinfo.
 bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorManager* jerr,
-                   DecodeProgress* progress, const uint8_t* data, size_t size, uint64_t pixelLimit) {
+                   DecodeProgress* progress, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
     cinfo->err = jpeg_std_error(&jerr->pub);
     jerr->pub.error_exit = jpegErrorExit;
+    if (job) jerr->pub.output_message = keepMessage;
     jerr->message[0] = '\0';
     jerr->printed = false;
     jerr->stopped = false;
@@ -224,8 +240,11 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     // file does entirely in jpeg_start_decompress: one that cannot be held is refused at once.
     size_t bytes = 0;
     const bool sized = pixelBufferSize(width, height, &bytes);
-    // The coefficients need room too: memory held beyond this photograph's is given back.
-    if (multiScan && view.photoPixels.capacity() > bytes) view.photoPixels.release();
+    if (sized && job && !job->reserve(bytes, multiScan ? coefficientBytes(cinfo) : 0, jerr->message, sizeof jerr->message))
+        return false;
+    // The coefficients need room too: memory held beyond this photograph's is given back
+    // (a job's memory is counted as a whole, kept buffer and coefficients).
+    if (multiScan && !job && view.photoPixels.capacity() > bytes) view.photoPixels.release();
     if (!sized || !view.photoPixels.allocate(bytes)) {
         sayNoMemory(jerr->message, width, height);
         return false;
@@ -265,11 +284,16 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
     return true;
 }
 
-// A photograph that cannot be shown: its memory is given back, and the reason goes to
-// the standard error stream and, with the file's name, to the status line.
-void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed) {
+// A photograph that cannot be shown: its memory is given back, and the reason goes to the
+// job when there is one, else to the standard error stream and, with the file's name, to
+// the status line.
+void refusePhoto(PhotoView& view, const char* path, const char* reason, bool printed, DecodeJob* job) {
     view.photoPixels.release();
     view.displayPixels.release();
+    if (job) {
+        job->refused(reason);
+        return;
+    }
     if (!printed) fprintf(stderr, "%s: %s\n", path, reason);
     showRefusal(view.host, path, reason);
 }
@@ -292,6 +316,13 @@ void showRefusal(ViewHost* host, const char* path, const char* reason) {
     char text[PhotoView::PhotoPathSize + JMSG_LENGTH_MAX + 32];
     snprintf(text, sizeof text, "Can't show %s: %s", fileNameOf(path), reason);
     host->setStatusText(text);
+}
+
+bool isJpegName(const char* path) {
+    const size_t n = strlen(path);
+    auto is = [path](size_t i, char lower) { return (path[i] | 0x20) == lower; };
+    if (n >= 5 && path[n - 4] == '.' && is(n - 3, 'j') && is(n - 2, 'p') && is(n - 1, 'g')) return true;
+    return n >= 5 && path[n - 5] == '.' && is(n - 4, 'j') && is(n - 3, 'p') && is(n - 2, 'e') && is(n - 1, 'g');
 }
 
 const char* fileNameOf(const char* path) {
@@ -318,16 +349,23 @@ void jpegErrorExit(jpeg_common_struct* cinfo) {
     longjmp(jerr->setjmpBuffer, 1);
 }
 
-bool jpegName(const char* path, size_t n) {
-    auto is = [path](size_t i, char lower) { return (path[i] | 0x20) == lower; };
-    if (n >= 4 && path[n - 4] == '.' && is(n - 3, 'j') && is(n - 2, 'p') && is(n - 1, 'g')) return true;
-    return n >= 5 && path[n - 5] == '.' && is(n - 4, 'j') && is(n - 3, 'p') && is(n - 2, 'e') && is(n - 1, 'g');
+bool PhotoView::setPhotoPath(const char* path, char* reason, size_t size) {
+    const size_t n = strlen(path);
+    // A cut path would name another file: refuse it rather than open what is left.
+    if (n >= sizeof photoPath) {
+        snprintf(reason, size, "its path is too long (%u characters, at most %u)", static_cast<unsigned>(n),
+                 static_cast<unsigned>(sizeof photoPath - 1));
+        return false;
+    }
+    memcpy(photoPath, path, n + 1);
+    photoExactPath[0] = u'\0';
+    return true;
 }
 
 void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
     const size_t n = strlen(path);
     if (n < 5) return;
-    if (!jpegName(path, n)) {
+    if (!isJpegName(path)) {
         if (host) host->setStatusText("Choose a jpeg file...");
         return;
     }
@@ -347,8 +385,8 @@ void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
     }
     // Never two at once: the one running stops, and this one waits its turn.
     if (loadRunning) return choosePhoto(path, exactPath);
-    memcpy(photoPath, path, n + 1);
-    photoExactPath[0] = u'\0';
+    char reason[96];
+    setPhotoPath(path, reason, sizeof reason);  // it fits: see above
     if (exactPath) copyExactPath(exactPath, photoExactPath);
     // Nothing of the photograph before is drawn, dragged or sent while this one is read.
     photoLoaded = false;
@@ -366,26 +404,26 @@ void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
     if (host) host->invalidate(true);
 }
 
-bool PhotoView::decodePhoto() {
+bool PhotoView::decodePhoto(DecodeJob* job) {
     FILE* file = openPhotoFile(photoPath, photoExactPath);
     if (!file) {
         const int error = errno;
-        fprintf(stderr, "can't open %s\n", photoPath);
+        if (!job) fprintf(stderr, "can't open %s\n", photoPath);
         char reason[160];
         snprintf(reason, sizeof reason, "the file can't be opened (%s)", strerror(error));
-        refusePhoto(*this, photoPath, reason, true);
+        refusePhoto(*this, photoPath, reason, true, job);
         return false;
     }
-    const bool ok = decodeFrom(file, nullptr, 0, MaxPhotoPixels);
+    const bool ok = decodeFrom(file, nullptr, 0, MaxPhotoPixels, job);
     fclose(file);
     return ok;
 }
 
 bool PhotoView::decodePhotoData(const uint8_t* data, size_t size, uint64_t pixelLimit) {
-    return decodeFrom(nullptr, data, size, pixelLimit);
+    return decodeFrom(nullptr, data, size, pixelLimit, nullptr);
 }
 
-bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit) {
+bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
     // Zeroed so that destroying it is safe even if its creation failed.
     jpeg_decompress_struct cinfo{};
     DecodeErrorManager jerr;
@@ -399,9 +437,9 @@ bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_
         progress.size = end > 0 ? static_cast<uint64_t>(end) : 0;
         rewind(file);
     }
-    const bool ok = decodeGuarded(*this, &cinfo, &jerr, &progress, data, size, pixelLimit);
+    const bool ok = decodeGuarded(*this, &cinfo, &jerr, &progress, data, size, pixelLimit, job);
     jpeg_destroy_decompress(&cinfo);
     if (!ok && !jerr.stopped)
-        refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed);
+        refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed, job);
     return ok;
 }

@@ -22,8 +22,22 @@ bool photoSizeAccepted(uint32_t width, uint32_t height, uint64_t pixelLimit = Ma
 // in size_t (which is 32 bits wide in the Win32 build).
 bool pixelBufferSize(uint32_t width, uint32_t height, size_t* size);
 
-// True when the path of length n ends in ".jpg" or ".jpeg", in capitals or not.
-bool jpegName(const char* path, size_t n);
+// True when the name ends in ".jpg" or ".jpeg", in any case: the only photographs taken.
+bool isJpegName(const char* path);
+
+// A decode for a send without a window, which many run at once. It hears the refusal
+// instead of the standard error stream and the status line, and it may hold the decode
+// back until memory is free.
+class DecodeJob {
+public:
+    virtual ~DecodeJob() = default;
+    // Called once the header is read, before any pixel memory is taken, with what the
+    // decode will hold: the photograph's pixels (in the view's buffer, kept when it is large
+    // enough) and what it needs besides until it ends. True once that may be held, false
+    // (with the reason) to refuse.
+    virtual bool reserve(uint64_t pixels, uint64_t besides, char* reason, size_t size) = 0;
+    virtual void refused(const char* reason) = 0;
+};
 
 // The name of the file without its folder, as the user picked it in the list.
 const char* fileNameOf(const char* path);

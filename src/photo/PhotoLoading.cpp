@@ -26,7 +26,7 @@ void PhotoView::choosePhoto(const char* path, const char16_t* exactPath) {
         return;
     supersede();
     // What cannot wait (another file, a path too long) is answered at once, and costs nothing.
-    if (!jpegName(path, n) || n >= sizeof chosenPath || (exactPath && !copyExactPath(exactPath, chosenExactPath)))
+    if (!isJpegName(path) || n >= sizeof chosenPath || (exactPath && !copyExactPath(exactPath, chosenExactPath)))
         return loadPhoto(path, exactPath);
     memcpy(chosenPath, path, n + 1);
     if (!host) return;

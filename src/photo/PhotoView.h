@@ -6,6 +6,7 @@
 #include "photo/PixelBuffer.h"
 
 class Canvas;
+class DecodeJob;
 class ViewHost;
 class HotSyncLibrary;
 
@@ -80,8 +81,11 @@ public:
     bool loadStopRequested() const { return loadStopped; }
 
     enum : uint32_t { ServiceInterval = 20, ProgressDelay = 300 };  // milliseconds
-    // Decodes photoPath; on failure the memory is given back and the status line says why.
-    bool decodePhoto();
+    // Takes path as photoPath; false, with the reason, when the field cannot hold it.
+    bool setPhotoPath(const char* path, char* reason, size_t size);
+    // Decodes photoPath; on failure the memory is given back and the status line (or the
+    // job, when there is one) says why.
+    bool decodePhoto(DecodeJob* job = nullptr);
     // The same decoding from bytes in memory, with a smaller size limit if wished.
     bool decodePhotoData(const uint8_t* data, size_t size, uint64_t pixelLimit);
     void rebuildDisplay(int32_t width, int32_t height);
@@ -103,7 +107,7 @@ public:
     void sendPhoto(HotSyncLibrary& library);
 
 private:
-    bool decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit);
+    bool decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job);
     // Ends the load running or waiting (for a newer choice or none), the status line unchanged.
     void supersede();
 

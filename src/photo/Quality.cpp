@@ -31,6 +31,40 @@ Verdict judgeSelection(int32_t g, int32_t e, int32_t outputWidth, int32_t output
 
 const VerdictStyle& verdictStyle(Verdict verdict) { return verdictStyles[static_cast<int>(verdict)]; }
 
+OutputSize fitToScreen(int64_t width, int64_t height, int32_t screenWidth, int32_t screenHeight) {
+    const int64_t w = screenWidth, h = screenHeight;
+    if (width > w) {
+        height = height * w / width;
+        width = w;
+    }
+    if (height > h) {
+        width = h * width / height;
+        height = h;
+    }
+    return {static_cast<int32_t>(width), static_cast<int32_t>(height)};
+}
+
+OutputSize outputSizeFor(int32_t sourceWidth, int32_t sourceHeight, int32_t screenWidth, int32_t screenHeight) {
+    // 64 bits: the 256-fold enlargement times a device side can pass 2^31.
+    int64_t outW = sourceWidth, outH = sourceHeight;
+    if (sourceWidth < screenWidth && sourceHeight < screenHeight) {
+        // Smaller both ways: enlarged, so that the fit below fills the screen.
+        outW *= 256;
+        outH *= 256;
+    }
+    // The height, not the width, is compared with the device width.
+    if (outH == screenWidth || outH == screenHeight) return {static_cast<int32_t>(outW), static_cast<int32_t>(outH)};
+    return fitToScreen(outW, outH, screenWidth, screenHeight);
+}
+
+Verdict judgeSource(PhotoView& view) {
+    const int32_t w = view.screenWidth(), h = view.screenHeight();
+    const Verdict verdict =
+        judgeSelection(view.sourceWidth, view.sourceHeight, view.outputWidth, view.outputHeight, w, h);
+    view.frameColour = verdictStyle(verdict).colour;
+    return verdict;
+}
+
 void PhotoView::updateQuality() {
     if (!photoLoaded) {
         // While one opens, the status line names it.
@@ -56,32 +90,11 @@ void PhotoView::updateQuality() {
     sourceTop = static_cast<int32_t>(mulDiv(selectionTop, imageHeight, displayHeight));
     sourceWidth = static_cast<int32_t>(mulDiv(selectionWidth, imageWidth, displayWidth));
     sourceHeight = static_cast<int32_t>(mulDiv(selectionHeight, imageHeight, displayHeight));
+    const OutputSize output = outputSizeFor(sourceWidth, sourceHeight, screenWidth(), screenHeight());
+    outputWidth = output.width;
+    outputHeight = output.height;
 
-    // Output size. 64 bits: the 256-fold enlargement times a device side can pass 2^31.
-    const int64_t w = screenWidth(), h = screenHeight();
-    int64_t outW = sourceWidth, outH = sourceHeight;
-    if (sourceWidth < w && sourceHeight < h) {
-        // Smaller both ways: enlarged, so that the fit below fills the screen.
-        outW *= 256;
-        outH *= 256;
-    }
-    // The height, not the width, is compared with the device width.
-    if (outH != w && outH != h) {
-        if (outW > w) {
-            outH = outH * w / outW;
-            outW = w;
-        }
-        if (outH > h) {
-            outW = h * outW / outH;
-            outH = h;
-        }
-    }
-    outputWidth = static_cast<int32_t>(outW);
-    outputHeight = static_cast<int32_t>(outH);
-
-    const VerdictStyle& style = verdictStyle(judgeSelection(sourceWidth, sourceHeight, outputWidth, outputHeight,
-                                                            static_cast<int32_t>(w), static_cast<int32_t>(h)));
-    frameColour = style.colour;
+    const VerdictStyle& style = verdictStyle(judgeSource(*this));
     char text[256];
     snprintf(text, sizeof text, "Selection : ( %d , %d ) [ %d x %d ] ==> [ %d x %d ] %s", static_cast<int>(sourceLeft),
              static_cast<int>(sourceTop), static_cast<int>(sourceWidth), static_cast<int>(sourceHeight),

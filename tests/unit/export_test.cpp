@@ -184,10 +184,14 @@ TEST(Send, FirstFreeNameMessagesAndInstallCalls) {
     numberedName("A123456789B123456789C123456789D", 5000, name);
     EXPECT_STREQ(name, "A123456789B123456789C1234(5000)");
     // The base skips what a database name cannot hold; an unnamed database would be refused.
-    for (const auto& [path, base] : {std::pair{"C:\\p\\!a\xc9z{|}~\x7f .jpg", "!az"}, {"C:\\p\\.jpg", "Photo"}}) {
+    // Regression: past 64 characters taking began again over the name, so that long names all became "jpg".
+    const std::string longName = "2023-07-14_Family_holiday_at_the_beach_with_grandma_and_grandpa", x70(70, 'x');
+    for (const auto& [path, base] : std::vector<std::pair<std::string, std::string>>{
+             {"C:\\p\\!a\xc9z{|}~\x7f .jpg", "!az"}, {"C:\\p\\.jpg", "Photo"}, {"C:\\p\\" + longName + ".jpg", longName},
+             {"C:\\p\\" + x70 + ".jpg", x70.substr(6)}, {"C:\\" + x70 + "/b.c.jpg", "b.c"}}) {
         char got[BaseNameSize];
-        photoBaseName(path, got);
-        EXPECT_STREQ(got, base);
+        photoBaseName(path.c_str(), got);
+        EXPECT_EQ(got, base);
     }
     enum Folder { Present, Missing, Unread, Path256 };
     const std::string noStorage = "16|Choose a storage before sending.", cannot = "16|Can not create file : $",

@@ -33,7 +33,7 @@ unchanged() { (cd "$hs" && sha256sum --quiet -c "$log/hashes.txt") || fail "$1 c
 
 timeout 120 wine "$setup" /S || fail "the silent install of $setup ended with $?"
 unchanged "the install"
-[ "$(tr -d '\r' <"$hs/VistrelFiles.txt" | grep -v '^;')" = "$(printf '%s\n' vistrel.exe Vistrel.hlp Vistrel.cnt \
+[ "$(tr -d '\r' <"$hs/VistrelFiles.txt" | grep -v '^;')" = "$(printf '%s\n' vistrel.exe vistrel-send.exe Vistrel.hlp Vistrel.cnt \
     Vistrel.chm "$uninstaller")" ] && [ -f "$hs/vistrel.exe" ] || fail "installed beside the HotSync software: $(ls "$hs")"
 strings -el "$hs/vistrel.exe" | grep -qxF "$version" || fail "vistrel.exe's version is not $version"
 key "$uninstall_key" || fail "no uninstall entry"
