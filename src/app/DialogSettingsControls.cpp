@@ -76,9 +76,9 @@ bool DialogSettingsControls::fillsScreenChecked() {
     return send(IDC_FILLS_SCREEN, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void DialogSettingsControls::enableSend(const char* title) {
+void DialogSettingsControls::setSendButton(const char* title, bool enabled) {
     HWND button = GetDlgItem(dialog, IDC_SEND);
     if (!button) return;
-    EnableWindow(button, TRUE);
+    EnableWindow(button, enabled);
     SetWindowTextA(button, title);
 }

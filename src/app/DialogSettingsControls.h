@@ -23,7 +23,7 @@ public:
     void heightText(char* text, size_t capacity) override;
 
     bool fillsScreenChecked() override;
-    void enableSend(const char* title) override;
+    void setSendButton(const char* title, bool enabled) override;
 
 private:
     LRESULT send(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;

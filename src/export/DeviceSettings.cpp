@@ -77,6 +77,8 @@ void DeviceSettings::explainDeviceList(int16_t users) {
     else
         return;
     if (view.host) view.host->setStatusText(text);
+    // "(Select a device)" would point at an empty list.
+    if (users <= 0) controls.setSendButton("(No device to send to)", false);
 }
 
 void DeviceSettings::onDeviceSelected() {
@@ -91,7 +93,7 @@ void DeviceSettings::onDeviceSelected() {
     controls.selectStorage(view.storageIndex);
     showSide(&SettingsControls::setWidthText, controls, view.deviceWidth);
     showSide(&SettingsControls::setHeightText, controls, view.deviceHeight);
-    controls.enableSend("Send to Vistrel");
+    controls.setSendButton("Send to Vistrel", true);
     view.rebuildDisplay(view.viewWidth, view.viewHeight);
 }
 

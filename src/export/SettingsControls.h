@@ -30,6 +30,6 @@ public:
     // IDC_FILLS_SCREEN
     virtual bool fillsScreenChecked() = 0;
 
-    // IDC_SEND: enabled, with the given title.
-    virtual void enableSend(const char* title) = 0;
+    // IDC_SEND: its title, and whether it can be pressed.
+    virtual void setSendButton(const char* title, bool enabled) = 0;
 };

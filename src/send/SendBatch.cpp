@@ -10,6 +10,7 @@
 #include "export/DeviceSettings.h"
 #include "export/PhotoSend.h"
 #include "export/SendMessages.h"
+#include "hotsync/HotSyncLibrary.h"
 #include "photo/PhotoDecode.h"
 #include "send/BatchConsole.h"
 #include "send/Platform.h"
@@ -217,8 +218,11 @@ void work(void* context) {
 
 bool SendBatch::State::chooseDevice() {
     std::vector<std::string> users;
-    if (listDevices(library, users) < 0)
-        return failure("the HotSync users can't be read: are the HotSync libraries and their data in place?");
+    if (const int16_t count = listDevices(library, users); count < 0)
+        return failure(count == HotSyncMissing ? std::string(hotSyncReason(library, count))
+                                               : std::string("the HotSync users can't be read: ") +
+                                                     hotSyncReason(library, count) + " (error " +
+                                                     std::to_string(count) + ")");
     std::string list;
     for (const std::string& user : users) list += (list.empty() ? "" : ", ") + user;
     std::string user = options.user;

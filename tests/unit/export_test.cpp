@@ -45,7 +45,7 @@ struct RecordingControls : SettingsControls {
     void widthText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", widthEdit.c_str()); }
     void heightText(char* text, size_t capacity) override { snprintf(text, capacity, "%s", heightEdit.c_str()); }
     bool fillsScreenChecked() override { return true; }
-    void enableSend(const char*) override {}
+    void setSendButton(const char*, bool) override {}
 };
 
 // A photograph as JPEG; grey: one component.

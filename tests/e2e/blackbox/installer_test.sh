@@ -89,7 +89,7 @@ timeout 60 wine "$folder/$uninstaller" /S && timeout 60 wineserver -w || fail "t
 timeout 120 wine "$setup" /S /NOHOTSYNC '/D=C:\Vistrel' || fail "the install with /NOHOTSYNC ended with $?"
 for f in UserData.dll INSTAIDE.dll hotsync.exe HotSync.ini; do [ ! -e "$c/Vistrel/$f" ] || fail "/NOHOTSYNC installed $f"; done
 (cd "$bin" && exec wine 'C:\Vistrel\vistrel.exe') >"$log/vistrel.txt" 2>&1 &
-drive show && expect show "device entries: 0" \
+drive show && expect show "device entries: 0" "send button: (No device to send to) (disabled)" \
     "status: The HotSync desktop software was not found: install Vistrel Desktop into its folder"
 close_program
 echo "installer: beside the HotSync software and in a folder of its own; screenshots in $shots"

@@ -5,7 +5,7 @@
 # program also carries its manifest: as the user who starts it, Windows Vista to 10/11, without a code
 # page or the common controls 6 of its own. With --stripped no debug information is left in a binary
 # and it links to its kept <file>.debug.
-#   check-binaries OBJDUMP LIST VERSION [--stripped] BINARY...
+#   binaries_test.sh OBJDUMP LIST VERSION [--stripped] BINARY...
 set -uo pipefail
 objdump=$1 list=$2 version=$3 stripped=
 shift 3
