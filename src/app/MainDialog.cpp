@@ -13,6 +13,8 @@ const Route<MainDialog::Handler> MainDialog::routes[] = {
     {WM_NOTIFY, IDC_FOLDER_TREE, static_cast<int>(TVN_SELCHANGEDA), &MainDialog::onFolderSelected},
     {WM_NOTIFY, IDC_FILE_LIST, static_cast<int>(NM_DBLCLK), &MainDialog::onFileActivated},
     {WM_NOTIFY, IDC_FILE_LIST, static_cast<int>(LVN_ITEMCHANGED), &MainDialog::onFileItemChanged},
+    {WM_NOTIFY, IDC_FILE_LIST, static_cast<int>(NM_CLICK), &MainDialog::onFileClicked},
+    {PhotoLoader::WakeMessage, AnyControl, AnyControl, &MainDialog::onLoadChosen},
     {WM_COMMAND, IDC_DEVICE_COMBO, CBN_SELCHANGE, &MainDialog::onDeviceSelected},
     {WM_COMMAND, IDC_FILLS_SCREEN, BN_CLICKED, &MainDialog::onFillsScreenClicked},
     {WM_COMMAND, IDC_SET, BN_CLICKED, &MainDialog::onSetClicked},
@@ -32,7 +34,9 @@ MainDialog::ContextMenuSlot::~ContextMenuSlot() {
 }
 
 MainDialog::MainDialog(HotSyncLibrary& hotSync)
-    : deviceSettings(hotSync, settingsControls, photoView), library(hotSync) {}
+    : deviceSettings(hotSync, settingsControls, photoView), library(hotSync) {
+    viewHost.loader = &photoLoader;
+}
 
 MainDialog::~MainDialog() {
     if (window) detachPictureControl(GetDlgItem(window, IDC_PICTURE));
@@ -42,7 +46,11 @@ MainDialog::~MainDialog() {
     if (smallIcon) DestroyIcon(smallIcon);
 }
 
-HWND MainDialog::create() { return createDialog(appModule.instance, IDD_MAIN, nullptr, 0); }
+HWND MainDialog::create() {
+    HWND created = createDialog(appModule.instance, IDD_MAIN, nullptr, 0);
+    if (created) photoLoader.attach(&photoView, created);
+    return created;
+}
 
 bool MainDialog::processMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (const Route<Handler>* route = findRoute(routes, routeCount, message, wParam, lParam)) {
@@ -127,6 +135,18 @@ LRESULT MainDialog::onFileActivated(WPARAM, LPARAM lParam) {
 
 LRESULT MainDialog::onFileItemChanged(WPARAM, LPARAM lParam) {
     fileList.onItemChanged(*reinterpret_cast<const NMLISTVIEW*>(lParam), photoView);
+    photoLoader.chosen();
+    return 0;
+}
+
+LRESULT MainDialog::onFileClicked(WPARAM, LPARAM lParam) {
+    fileList.onClicked(*reinterpret_cast<const NMITEMACTIVATE*>(lParam), photoView);
+    photoLoader.chosen();
+    return 0;
+}
+
+LRESULT MainDialog::onLoadChosen(WPARAM, LPARAM) {
+    photoLoader.loadWhenSettled();
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include "app/DialogLayout.h"
 #include "app/DialogSettingsControls.h"
+#include "app/PhotoLoader.h"
 #include "win/Dialog.h"
 #include "win/Routing.h"
 #include "app/ViewHostWin.h"
@@ -48,6 +49,8 @@ public:
     LRESULT onFillsScreenClicked(WPARAM wParam, LPARAM lParam);
     LRESULT onSetClicked(WPARAM wParam, LPARAM lParam);
     LRESULT onSendClicked(WPARAM wParam, LPARAM lParam);
+    LRESULT onFileClicked(WPARAM wParam, LPARAM lParam);
+    LRESULT onLoadChosen(WPARAM wParam, LPARAM lParam);
 
     // The fall-back chain, in its order.
     bool forwardMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -71,6 +74,7 @@ public:
     PhotoView photoView;
 
     ViewHostWin viewHost;
+    PhotoLoader photoLoader;
     DialogSettingsControls settingsControls;
     DeviceSettings deviceSettings;
 

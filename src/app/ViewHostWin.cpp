@@ -1,4 +1,5 @@
 #include "app/ViewHostWin.h"
+#include "app/PhotoLoader.h"
 
 ViewHostWin::ViewHostWin()
     : cursors{LoadCursorA(nullptr, IDC_ARROW), LoadCursorA(nullptr, IDC_SIZEALL),
@@ -31,3 +32,7 @@ void ViewHostWin::releaseMouse() { ReleaseCapture(); }
 void ViewHostWin::showMessage(const char* text, const char* caption, unsigned icon) {
     MessageBoxA(viewWindow, text, caption, MB_OK | icon);
 }
+
+uint32_t ViewHostWin::clock() { return GetTickCount(); }
+
+bool ViewHostWin::serviceWhileLoading() { return !loader || loader->service(); }

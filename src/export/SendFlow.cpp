@@ -10,6 +10,7 @@ namespace {
 
 // Why a send cannot start, or null when it can.
 const char* sendRefusal(const PhotoView& view) {
+    if (view.opening()) return "The photo is still opening: send it once it is shown.";
     if (!view.photoLoaded || !memchr(view.photoPath, '\0', sizeof view.photoPath))
         return "No photo to send: choose a jpeg file first.";
     if (view.outputFolder[0] == '\0')

@@ -4,7 +4,8 @@
 
 // The Orientation tag (0x0112) of an APP1 segment's contents ("Exif\0\0", a TIFF header,
 // the first image directory): 1 to 8, or 1 (shown as stored) when the segment is not
-// EXIF, is damaged, has no such tag or holds a value outside 1 to 8. Every length and
+// EXIF, is damaged, has no such tag, gives it a type that is no integer or holds a value
+// outside 1 to 8 (any integer type is read, as writers differ). Every length and
 // offset in the segment is checked against size before it is followed.
 int exifOrientation(const uint8_t* data, size_t size);
 

@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 #include "photo/ExifOrientation.h"
+#include "photo/PhotoFile.h"
 #include "photo/PhotoView.h"
 #include "photo/ViewHost.h"
 
@@ -21,18 +22,52 @@ static_assert(JPEG_LIB_VERSION == 62 && sizeof(jpeg_decompress_struct) == 432,
 namespace {
 
 // The standard error manager, the library's last fatal message, and the return point
-// its error exit jumps to.
+// its error exit and the progress monitor jump to.
 struct DecodeErrorManager {
     jpeg_error_mgr pub;
     char message[JMSG_LENGTH_MAX];
     bool printed;  // the message went to the standard error stream already
+    bool stopped;  // the view asked the load to stop: nothing failed
     jmp_buf setjmpBuffer;
 };
 
-bool acceptsSuffix(const char* path, size_t n) {
-    auto is = [path](size_t i, char lower) { return (path[i] | 0x20) == lower; };
-    if (path[n - 4] == '.' && is(n - 3, 'j') && is(n - 2, 'p') && is(n - 1, 'g')) return true;
-    return path[n - 5] == '.' && is(n - 4, 'j') && is(n - 3, 'p') && is(n - 2, 'e') && is(n - 1, 'g');
+// libjpeg calls the monitor throughout a decode: for each band of rows of each scan while
+// jpeg_start_decompress reads a multi-scan file whole, then for each scanline.
+struct DecodeProgress {
+    jpeg_progress_mgr pub;
+    PhotoView* view;
+    FILE* file;      // or null for data in memory
+    uint64_t size;   // of the file or the data; 0 when unknown
+    bool multiScan;
+    bool started;    // jpeg_start_decompress has returned
+};
+
+// The share of a multi-scan decode that reading the scans takes, in per cent.
+constexpr int ScanShare = 60;
+
+// How far the decode has got, in per cent: a multi-scan file by the bytes read while its scans
+// are read, then, like any other, by the scanlines put out.
+int decodePercent(const jpeg_decompress_struct* cinfo, const DecodeProgress& p) {
+    const int first = p.multiScan ? ScanShare : 0;
+    if (p.started)
+        return first + static_cast<int>(uint64_t(100 - first) * cinfo->output_scanline / cinfo->output_height);
+    const long at = p.file ? ftell(p.file) : static_cast<long>(p.size);
+    const uint64_t unread = cinfo->src->bytes_in_buffer;
+    if (at < 0 || p.size == 0 || static_cast<uint64_t>(at) < unread) return 0;
+    const uint64_t read = static_cast<uint64_t>(at) - unread;
+    return static_cast<int>(uint64_t(first) * (read < p.size ? read : p.size) / p.size);
+}
+
+void monitorProgress(j_common_ptr cinfo) {
+    auto* progress = reinterpret_cast<DecodeProgress*>(cinfo->progress);
+    PhotoView& view = *progress->view;
+    if (!view.loadServiceDue() ||
+        view.keepLoading(decodePercent(reinterpret_cast<jpeg_decompress_struct*>(cinfo), *progress)))
+        return;
+    // Out through the frame the error exit uses: the caller destroys the decompressor.
+    auto* jerr = reinterpret_cast<DecodeErrorManager*>(cinfo->err);
+    jerr->stopped = true;
+    longjmp(jerr->setjmpBuffer, 1);
 }
 
 // A decode for a job keeps libjpeg's messages to itself: the job words the refusal.
@@ -145,20 +180,23 @@ RowPlacement placeRow(int orientation, uint32_t width, uint32_t height, uint32_t
 // this many pixels (a cache line) instead of one pixel per row of the photograph.
 constexpr int TurnBlock = 16;
 
-// The part of decoding that libjpeg may leave by its error exit. It holds no object with
-// a destructor, and no local it changes after setjmp is read after the jump (such a
-// local would be indeterminate). False on any failure, with the reason in
-// jerr->message; the caller destroys cinfo.
-bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorManager* jerr, FILE* file,
-                   const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
+// The part of decoding that libjpeg may leave by its error exit or its progress monitor.
+// It holds no object with a destructor, and no local it changes after setjmp is read after
+// the jump (such a local would be indeterminate). False on any failure, with the reason in
+// jerr->message, or on a stop; the caller destroys cinfo.
+bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorManager* jerr,
+                   DecodeProgress* progress, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job) {
     cinfo->err = jpeg_std_error(&jerr->pub);
     jerr->pub.error_exit = jpegErrorExit;
     if (job) jerr->pub.output_message = keepMessage;
     jerr->message[0] = '\0';
     jerr->printed = false;
+    jerr->stopped = false;
     if (setjmp(jerr->setjmpBuffer)) return false;
 
     jpeg_CreateDecompress(cinfo, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+    cinfo->progress = &progress->pub;
+    FILE* const file = progress->file;
     // A progressive photograph's coefficients are held whole besides the pixels; in
     // blocks of moderate size they find room in an address space the pixels have split.
     cinfo->mem->max_alloc_chunk = 32L << 20;
@@ -211,7 +249,9 @@ bool decodeGuarded(PhotoView& view, jpeg_decompress_struct* cinfo, DecodeErrorMa
         sayNoMemory(jerr->message, width, height);
         return false;
     }
+    progress->multiScan = multiScan;
     jpeg_start_decompress(cinfo);
+    progress->started = true;
 
     j_common_ptr common = reinterpret_cast<j_common_ptr>(cinfo);
     JSAMPARRAY line = direct ? nullptr : (*cinfo->mem->alloc_sarray)(common, JPOOL_IMAGE,
@@ -280,7 +320,9 @@ void showRefusal(ViewHost* host, const char* path, const char* reason) {
 
 bool isJpegName(const char* path) {
     const size_t n = strlen(path);
-    return n >= 5 && acceptsSuffix(path, n);
+    auto is = [path](size_t i, char lower) { return (path[i] | 0x20) == lower; };
+    if (n >= 5 && path[n - 4] == '.' && is(n - 3, 'j') && is(n - 2, 'p') && is(n - 1, 'g')) return true;
+    return n >= 5 && path[n - 5] == '.' && is(n - 4, 'j') && is(n - 3, 'p') && is(n - 2, 'e') && is(n - 1, 'g');
 }
 
 const char* fileNameOf(const char* path) {
@@ -316,29 +358,54 @@ bool PhotoView::setPhotoPath(const char* path, char* reason, size_t size) {
         return false;
     }
     memcpy(photoPath, path, n + 1);
+    photoExactPath[0] = u'\0';
     return true;
 }
 
-void PhotoView::loadPhoto(const char* path) {
-    if (strlen(path) < 5) return;
+void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
+    const size_t n = strlen(path);
+    if (n < 5) return;
     if (!isJpegName(path)) {
         if (host) host->setStatusText("Choose a jpeg file...");
         return;
     }
-    char reason[96];
-    if (!setPhotoPath(path, reason, sizeof reason)) {
+    size_t exactLength = 0;
+    while (exactPath && exactPath[exactLength]) ++exactLength;
+    // A cut path would name another file: refuse it rather than open what is left.
+    if (n >= sizeof photoPath || exactLength >= PhotoPathSize) {
+        char reason[96];
+        snprintf(reason, sizeof reason, "its path is too long (%u characters, at most %u)",
+                 static_cast<unsigned>(n > exactLength ? n : exactLength), static_cast<unsigned>(PhotoPathSize - 1));
+        supersede();
         photoLoaded = false;
-        refusePhoto(*this, path, reason, false, nullptr);
+        fprintf(stderr, "%s: %s\n", path, reason);
+        showRefusal(host, path, reason);
         if (host) host->invalidate(true);
         return;
     }
-    photoLoaded = decodePhoto();
+    // Never two at once: the one running stops, and this one waits its turn.
+    if (loadRunning) return choosePhoto(path, exactPath);
+    char reason[96];
+    setPhotoPath(path, reason, sizeof reason);  // it fits: see above
+    if (exactPath) copyExactPath(exactPath, photoExactPath);
+    // Nothing of the photograph before is drawn, dragged or sent while this one is read.
+    photoLoaded = false;
+    loadRunning = true;
+    loadStopped = false;
+    shownPercent = -1;
+    loadStartedAt = host ? host->clock() : 0;
+    lastServiceAt = loadStartedAt - ServiceInterval;  // the window is served at the first chance
+    const bool decoded = decodePhoto();
+    loadRunning = false;
+    // A stop asked for after the decoder's last look is honoured all the same.
+    photoLoaded = decoded && !loadStopped;
+    loadStopped = false;
     if (photoLoaded) rebuildDisplay(viewWidth, viewHeight);
     if (host) host->invalidate(true);
 }
 
 bool PhotoView::decodePhoto(DecodeJob* job) {
-    FILE* file = fopen(photoPath, "rb");
+    FILE* file = openPhotoFile(photoPath, photoExactPath);
     if (!file) {
         const int error = errno;
         if (!job) fprintf(stderr, "can't open %s\n", photoPath);
@@ -360,9 +427,19 @@ bool PhotoView::decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_
     // Zeroed so that destroying it is safe even if its creation failed.
     jpeg_decompress_struct cinfo{};
     DecodeErrorManager jerr;
-    const bool ok = decodeGuarded(*this, &cinfo, &jerr, file, data, size, pixelLimit, job);
+    DecodeProgress progress{};
+    progress.pub.progress_monitor = monitorProgress;
+    progress.view = this;
+    progress.file = file;
+    progress.size = size;
+    if (file && fseek(file, 0, SEEK_END) == 0) {
+        const long end = ftell(file);
+        progress.size = end > 0 ? static_cast<uint64_t>(end) : 0;
+        rewind(file);
+    }
+    const bool ok = decodeGuarded(*this, &cinfo, &jerr, &progress, data, size, pixelLimit, job);
     jpeg_destroy_decompress(&cinfo);
-    if (!ok)
+    if (!ok && !jerr.stopped)
         refusePhoto(*this, photoPath, jerr.message[0] ? jerr.message : "the file ends too early", jerr.printed, job);
     return ok;
 }

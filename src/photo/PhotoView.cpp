@@ -20,12 +20,15 @@ PhotoView::PhotoView()
       keepProportions(true),
       frameColour(0),
       photoPath{},
+      photoExactPath{},
       outputFolder{},
       photoHeader{},
       displayHeader{},
       photoLoaded(false),
       dragMode(DragNone),
-      host(nullptr) {
+      host(nullptr),
+      chosenPath{},
+      chosenExactPath{} {
     storageNames = new char*[StorageSlots + 1];
     for (int i = 0; i <= StorageSlots; ++i) storageNames[i] = new char[StorageNameSize]();
     currentPhotoView = this;
@@ -49,9 +52,20 @@ void PhotoView::attach(ViewHost* viewHost, int32_t width, int32_t height) {
 // The pixel memory is kept for the next photograph (the list deselects the old row just
 // before it selects the new one); nothing reads it while no photograph is loaded.
 void PhotoView::reset() {
+    const bool wasOpening = opening();
+    supersede();
     photoLoaded = false;
     dragMode = DragNone;
-    if (host) host->invalidate(true);
+    if (!host) return;
+    // "Opening ..." would name what is no longer coming.
+    if (wasOpening) host->setStatusText("Choose a jpeg file...");
+    host->invalidate(true);
+}
+
+void PhotoView::supersede() {
+    chosenPath[0] = '\0';
+    chosenExactPath[0] = u'\0';
+    if (loadRunning) loadStopped = true;
 }
 
 bool PhotoView::displayMapped() const {

@@ -38,8 +38,11 @@ public:
     int32_t viewWidth, viewHeight;
     bool keepProportions;
     uint32_t frameColour;  // 0x00BBGGRR
-    // Sized for every path the shell gives (MAX_PATH); a longer path is refused.
+    // Sized for every path the shell gives (MAX_PATH); a longer path is refused. It is in the
+    // system code page, "_" standing for what the code page cannot spell; photoExactPath, when
+    // set, is the file's real name (UTF-16), which opens it.
     char photoPath[PhotoPathSize];
+    char16_t photoExactPath[PhotoPathSize];
     char outputFolder[OutputFolderSize];
     BitmapInfo photoHeader;
     PixelBuffer photoPixels;
@@ -51,8 +54,33 @@ public:
 
     // Binds the view to its control; the view size is the control's client size.
     void attach(ViewHost* viewHost, int32_t width, int32_t height);
+    // Discards the photograph; a load running or waiting stops, for nothing is chosen any more.
     void reset();
-    void loadPhoto(const char* path);
+    // Loads the photograph at once. exactPath, when given, opens it (see photoExactPath).
+    void loadPhoto(const char* path, const char16_t* exactPath = nullptr);
+
+    // Browsing: the row chosen in the list is named on the status line and waits for
+    // loadChosen, which the window runs once no more input waits, so that the rows passed on
+    // the way are never loaded. A choice stops the load running.
+    void choosePhoto(const char* path, const char16_t* exactPath = nullptr);
+    // A chosen row that cannot be shown: its name and why, and nothing waits.
+    void chooseUnavailable(const char* name, const char* reason);
+    // Loads what was chosen, if anything; false when nothing was.
+    bool loadChosen();
+    bool choicePending() const { return chosenPath[0] != '\0'; }
+    bool loading() const { return loadRunning; }
+    bool opening() const { return loadRunning || choicePending(); }
+    // Esc: the load running stops, and so does a choice waiting; the status line says so.
+    void stopLoading();
+    // The decoder's question every few milliseconds of work (see loadServiceDue), with how
+    // far it has got: the status line shows it once the load is long, the window handles what
+    // waits. False when the load must stop.
+    bool keepLoading(int percent);
+    // True while a load runs and the window has not been served for ServiceInterval.
+    bool loadServiceDue() const;
+    bool loadStopRequested() const { return loadStopped; }
+
+    enum : uint32_t { ServiceInterval = 20, ProgressDelay = 300 };  // milliseconds
     // Takes path as photoPath; false, with the reason, when the field cannot hold it.
     bool setPhotoPath(const char* path, char* reason, size_t size);
     // Decodes photoPath; on failure the memory is given back and the status line (or the
@@ -80,6 +108,15 @@ public:
 
 private:
     bool decodeFrom(FILE* file, const uint8_t* data, size_t size, uint64_t pixelLimit, DecodeJob* job);
+    // Ends the load running or waiting (for a newer choice or none), the status line unchanged.
+    void supersede();
+
+    char chosenPath[PhotoPathSize];
+    char16_t chosenExactPath[PhotoPathSize];
+    bool loadRunning = false;
+    bool loadStopped = false;  // the load running is asked to stop
+    uint32_t loadStartedAt = 0, lastServiceAt = 0;
+    int shownPercent = -1;
 };
 
 // The one PhotoView, set by its constructor; the picture control's procedure acts on it.

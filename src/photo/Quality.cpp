@@ -67,7 +67,8 @@ Verdict judgeSource(PhotoView& view) {
 
 void PhotoView::updateQuality() {
     if (!photoLoaded) {
-        if (host) host->setStatusText("Choose a jpeg file...");
+        // While one opens, the status line names it.
+        if (host && !opening()) host->setStatusText("Choose a jpeg file...");
         return;
     }
     if (!displayMapped()) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 // The four system cursors the view shows.
 enum class ViewCursor { Arrow, Move, SizeNesw, SizeNwse };
@@ -19,4 +20,10 @@ public:
     virtual void releaseMouse() = 0;
     // A message box with an OK button, owned by the picture control.
     virtual void showMessage(const char* text, const char* caption, unsigned icon) = 0;
+    // Milliseconds from any fixed start: a load times itself with it.
+    virtual uint32_t clock() { return 0; }
+    // Called every few milliseconds while a photograph loads: the window handles what waits
+    // (painting, input, other programs' questions). False when the load must stop (the
+    // program is closing).
+    virtual bool serviceWhileLoading() { return true; }
 };

@@ -61,14 +61,18 @@ bool FileList::insertListItem(IShellFolder* folder, LPCITEMIDLIST folderList, LP
     return true;
 }
 
-bool FileList::itemIdListAt(int row, IdListHolder& list) const {
-    list.clear();
-    if (!window || row < 0) return false;
+const ShellItem* FileList::recordAt(int row) const {
+    if (!window || row < 0) return nullptr;
     LVITEMA query{};
     query.mask = LVIF_PARAM;
     query.iItem = row;
-    if (!SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return false;
-    const ShellItem* record = shellItemFrom(query.lParam);
+    if (!SendMessageA(window, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
+    return shellItemFrom(query.lParam);
+}
+
+bool FileList::itemIdListAt(int row, IdListHolder& list) const {
+    list.clear();
+    const ShellItem* record = recordAt(row);
     if (!record) return false;
     list.reset(cloneIdList(record->absoluteIdList.get()));
     return static_cast<bool>(list);
@@ -80,16 +84,34 @@ int FileList::selectedRow() const {
 }
 
 void FileList::onItemChanged(const NMLISTVIEW& change, PhotoView& view) {
-    WaitCursor wait;
-    if (change.uNewState == 0) {
+    if (change.uNewState == 0)
         view.reset();
-    } else if (change.uNewState == (LVIS_FOCUSED | LVIS_SELECTED)) {
-        IdListHolder list;
-        itemIdListAt(change.iItem, list);
-        char path[MAX_PATH];
-        fileSystemPath(list.get(), path);
-        view.loadPhoto(path);
-    }
+    else if (change.uNewState == (LVIS_FOCUSED | LVIS_SELECTED))
+        chooseRow(change.iItem, view);
+}
+
+void FileList::onClicked(const NMITEMACTIVATE& click, PhotoView& view) {
+    if (click.iItem >= 0 && click.iItem == selectedRow() && !view.photoLoaded && !view.opening())
+        chooseRow(click.iItem, view);
+}
+
+void FileList::chooseRow(int row, PhotoView& view) {
+    WaitCursor wait;
+    const ShellItem* record = recordAt(row);
+    if (!record) return;
+    char16_t exact[MAX_PATH];
+    char spelt[2 * MAX_PATH];
+    if (fileSystemPath(record->absoluteIdList.get(), exact, spelt)) return view.choosePhoto(spelt, exact);
+    // Without a path: a file the shell reaches some other way (a camera, a ZIP folder) gives
+    // its bytes as a stream; anything else (My Computer, a Control Panel item) shows nothing.
+    char name[MAX_PATH];
+    LPCITEMIDLIST item = record->relativeIdList.get();
+    ULONG attributes = SFGAO_STREAM | SFGAO_FOLDER;
+    if (!item || FAILED(record->parentFolder->GetAttributesOf(1, &item, &attributes)) ||
+        (attributes & (SFGAO_STREAM | SFGAO_FOLDER)) != SFGAO_STREAM ||
+        !copyDisplayName(record->absoluteIdList.get(), name, MAX_PATH))
+        return;
+    view.chooseUnavailable(name, "it is not a file on a disk. Copy it into a folder first, then open it there");
 }
 
 void FileList::onContextMenu(int x, int y, HWND owner, IContextMenu2*& handlerSlot) {

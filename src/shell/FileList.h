@@ -7,6 +7,7 @@
 #include "shell/IdList.h"
 
 class PhotoView;
+class ShellItem;
 
 // The list of the selected folder's contents, attached to the dialog's list control.
 // Each row carries a ShellItem; names and icons are asked of the shell on demand.
@@ -26,8 +27,12 @@ public:
     int selectedRow() const;
 
     // LVN_ITEMCHANGED: a row that loses both selection and focus discards the photo,
-    // a row that gains both offers its path to the view; nothing else.
+    // a row that gains both is chosen in the view (which loads it when the window says);
+    // nothing else.
     void onItemChanged(const NMLISTVIEW& change, PhotoView& view);
+    // NM_CLICK: the selected row clicked while the view shows nothing and opens nothing (its
+    // load was stopped, or failed) is chosen again.
+    void onClicked(const NMITEMACTIVATE& click, PhotoView& view);
     // WM_CONTEXTMENU reaching the dialog: the shell's menu of the selected row, when
     // the list has the keyboard focus. handlerSlot is the dialog's forwarding slot.
     void onContextMenu(int x, int y, HWND owner, IContextMenu2*& handlerSlot);
@@ -38,6 +43,10 @@ public:
 
 private:
     void onGetDisplayInfo(NMLVDISPINFOA& request);
+    // Offers the row to the view: its path, or why it has none.
+    void chooseRow(int row, PhotoView& view);
+    // The row's record, or null when there is no such row.
+    const ShellItem* recordAt(int row) const;
 };
 
 // The list's sort rule: the first record's folder orders the two relative lists.

@@ -46,7 +46,15 @@ UINT overlayStateOf(ULONG attributes) {
     return state;
 }
 
-void fileSystemPath(LPCITEMIDLIST absoluteList, char (&path)[MAX_PATH]) {
-    if (!absoluteList || !SHGetPathFromIDListA(absoluteList, path)) path[0] = '\0';
-    path[MAX_PATH - 1] = '\0';
+bool fileSystemPath(LPCITEMIDLIST absoluteList, char16_t (&exact)[MAX_PATH], char (&spelt)[2 * MAX_PATH]) {
+    wchar_t wide[MAX_PATH] = L"";
+    exact[0] = u'\0';
+    spelt[0] = '\0';
+    if (!absoluteList || !SHGetPathFromIDListW(absoluteList, wide) || !wide[0]) return false;
+    wide[MAX_PATH - 1] = L'\0';
+    for (int i = 0; i < MAX_PATH; ++i) exact[i] = static_cast<char16_t>(wide[i]);
+    // No best fit: a look-alike letter would name another file.
+    if (!WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, spelt, sizeof spelt, "_", nullptr))
+        spelt[0] = '\0';
+    return true;
 }

@@ -27,6 +27,8 @@ UINT smallIconFlags(ULONG attributes);
 // 3 for both; 0 for neither.
 UINT overlayStateOf(ULONG attributes);
 
-// The file-system path of absoluteList into a MAX_PATH buffer; the empty string
-// when it has none.
-void fileSystemPath(LPCITEMIDLIST absoluteList, char (&path)[MAX_PATH]);
+// The file-system path of absoluteList, exactly (UTF-16), and as the system code page spells
+// it, with "_" for each character it cannot (so that no "?" reaches a file name); false, both
+// empty, when the item has no path: it is no file on a disk (a camera, a file in a ZIP folder).
+// The spelling of a long path in a double-byte code page may take up to 2 x MAX_PATH bytes.
+bool fileSystemPath(LPCITEMIDLIST absoluteList, char16_t (&exact)[MAX_PATH], char (&spelt)[2 * MAX_PATH]);

@@ -3,7 +3,17 @@
 namespace {
 // The system timer message that drives caret blinking and menu scrolling.
 const UINT WM_SYSTIMER_MESSAGE = 0x118;
+
+template <class Item>
+bool removeFrom(Item** items, int& count, Item* item) {
+    for (int i = 0; i < count; ++i)
+        if (items[i] == item) {
+            for (--count; i < count; ++i) items[i] = items[i + 1];
+            return true;
+        }
+    return false;
 }
+}  // namespace
 
 bool MessageLoop::addMessageFilter(MessageFilter* filter) {
     if (!filter || filterCount == Capacity) return false;
@@ -16,6 +26,10 @@ bool MessageLoop::addIdleHandler(IdleHandler* handler) {
     idleHandlers[idleCount++] = handler;
     return true;
 }
+
+bool MessageLoop::removeMessageFilter(MessageFilter* filter) { return removeFrom(filters, filterCount, filter); }
+
+bool MessageLoop::removeIdleHandler(IdleHandler* handler) { return removeFrom(idleHandlers, idleCount, handler); }
 
 bool MessageLoop::reArmsIdle(UINT message) {
     // Messages that arrive continuously would otherwise keep the idle pass running.
@@ -30,11 +44,12 @@ bool MessageLoop::reArmsIdle(UINT message) {
     }
 }
 
-bool MessageLoop::filtered(MSG& message) {
+void MessageLoop::handle(MSG& message) {
     // The filter added last has the first say.
     for (int i = filterCount - 1; i >= 0; --i)
-        if (filters[i]->preTranslateMessage(message)) return true;
-    return false;
+        if (filters[i]->preTranslateMessage(message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
 }
 
 void MessageLoop::runIdlePass() {
@@ -52,10 +67,7 @@ int MessageLoop::run() {
         BOOL got = GetMessageA(&lastMessage, nullptr, 0, 0);
         if (got == -1) continue;
         if (got == 0) return static_cast<int>(lastMessage.wParam);
-        if (!filtered(lastMessage)) {
-            TranslateMessage(&lastMessage);
-            DispatchMessageA(&lastMessage);
-        }
+        handle(lastMessage);
         if (reArmsIdle(lastMessage.message)) idlePending = true;
     }
 }

@@ -24,17 +24,22 @@ public:
     // False when the list is full.
     bool addMessageFilter(MessageFilter* filter);
     bool addIdleHandler(IdleHandler* handler);
+    // False when it was not in the list.
+    bool removeMessageFilter(MessageFilter* filter);
+    bool removeIdleHandler(IdleHandler* handler);
 
     // Runs until WM_QUIT and returns its wParam.
     int run();
 
     // Whether retrieving this message makes the next empty queue run an idle pass.
     static bool reArmsIdle(UINT message);
+    // What the loop does with a message it retrieved: the filters, else translation and
+    // dispatch. A long task that keeps the windows answering hands its messages here too.
+    void handle(MSG& message);
 
     MSG lastMessage{};
 
 private:
-    bool filtered(MSG& message);
     void runIdlePass();
 
     MessageFilter* filters[Capacity] = {};

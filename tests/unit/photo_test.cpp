@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
 #include <set>
+#include "export/PhotoName.h"
 #include "photo/ExifOrientation.h"
 #include "photo/PhotoDecode.h"
+#include "photo/PhotoFile.h"
 #include "photo_fixture.h"
 #include "support/RasterCanvas.h"
 #include "support/TempDir.h"
@@ -64,14 +69,16 @@ Bytes jpegOf(const std::string& layout, const Bytes& exif) {
     return jpeg;
 }
 
-// "Exif\0\0", a TIFF header and a first directory whose one entry is the given tag.
-Bytes exifWith(int value, bool bigEndian = false, uint16_t tag = 0x0112, uint16_t type = 3, uint32_t directory = 8,
+// "Exif\0\0", a TIFF header and a first directory whose one entry is the given tag, its value as wide as its type.
+Bytes exifWith(uint32_t value, bool bigEndian = false, uint16_t tag = 0x0112, uint16_t type = 3, uint32_t directory = 8,
                uint16_t entries = 1) {
     Bytes e = {'E', 'x', 'i', 'f', 0, 0, uint8_t(bigEndian ? 'M' : 'I'), uint8_t(bigEndian ? 'M' : 'I')};
     auto put = [&](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) e.push_back(uint8_t(v >> 8 * (bigEndian ? bytes - 1 - i : i)));
     };
-    put(42, 2), put(directory, 4), put(entries, 2), put(tag, 2), put(type, 2), put(1, 4), put(value, 2), put(0, 2);
+    const int width = type % 5 == 1 ? 1 : type % 5 == 4 ? 4 : 2;  // BYTE, SBYTE; LONG, SLONG; the rest
+    put(42, 2), put(directory, 4), put(entries, 2), put(tag, 2), put(type, 2), put(1, 4), put(value, width);
+    put(0, 4 - width);
     return e;
 }
 
@@ -181,6 +188,91 @@ TEST(PhotoLoad, DamagedFilesBadNamesAndLongPathsAreRefusedOnTheStatusLine) {
     EXPECT_EQ(l.load(longest + ".jpg"), "can't open " + longest + ".jpg\n");
 }
 
+// A view browsing as the file list drives it. Its clock moves 40 ms at each look; when the window is served, the
+// step for that service (counted from 1) runs: Esc (false) or the list's next move.
+struct Browsing : RecordingHost {
+    uint32_t now = 0;
+    int services = 0;
+    std::map<int, std::function<bool()>> steps;
+    PhotoView view;
+    Browsing() { view.attach(this, 400, 300); }
+    ~Browsing() override { view.host = nullptr; }
+    uint32_t clock() override { return now += 40; }
+    bool serviceWhileLoading() override { return !steps.count(++services) || steps[services](); }
+    std::vector<int> percents() const {  // of the status texts "Opening NAME ... NN %", in order
+        std::vector<int> found;
+        for (const std::string& text : statusTexts)
+            if (text.size() > 2 && text.compare(text.size() - 2, 2, " %") == 0)
+                found.push_back(atoi(text.c_str() + text.rfind(' ', text.size() - 3)));
+        return found;
+    }
+};
+
+// Only what the list rests on is loaded. A newer choice, the row losing its selection or Esc stops a load at a
+// service, even inside jpeg_start_decompress while a progressive file's scans are read: nothing of it is shown or
+// sent, nothing leaks (the sanitizer's leak check), and the status line moves on.
+TEST(PhotoLoad, ALoadRunsOnlyForTheLastChoiceAndStopsForANewerOneResetOrEsc) {
+    TempDir dir;
+    const std::string a = dir.file("a.jpg"), b = dir.file("b.jpg");
+    ASSERT_TRUE(writeFile(a, encodeJpeg(640, 480, 3, photographicRgb(640, 480), {90, true, true})));
+    ASSERT_TRUE(writeFile(b, encodeJpeg(320, 240, 1, Bytes(320 * 240, 77))));
+    {
+        Browsing browse;
+        browse.view.choosePhoto(a.c_str());
+        browse.view.choosePhoto(b.c_str());  // passed on the way: never loaded
+        browse.view.choosePhoto(a.c_str());
+        browse.steps[12] = [&] { browse.view.choosePhoto(b.c_str()); return true; };
+        EXPECT_TRUE(browse.view.loadChosen());
+        EXPECT_FALSE(browse.view.photoLoaded || browse.view.displayMapped());
+        EXPECT_THAT(browse.statusTexts, testing::AllOf(testing::Each(testing::StartsWith("Opening ")),
+                                                       testing::Contains(testing::StartsWith("Opening a.jpg ... "))));
+        EXPECT_EQ(browse.lastStatus(), "Opening b.jpg ...");
+        EXPECT_TRUE(browse.view.loadChosen() && browse.view.photoLoaded && browse.view.imageWidth == 320);
+        EXPECT_THAT(browse.lastStatus(), testing::StartsWith("Selection : "));
+        EXPECT_FALSE(browse.view.loadChosen()) << "loaded once";
+    }
+    // The progress shows from 300 ms on: by the bytes read while the scans are (below 60 %), then by the rows.
+    const struct { int stopAt; bool byEsc; int last; const char* status; } stops[] = {
+        {0, false, 99, "Selection : "},
+        {100, true, 59, "Stopped opening a.jpg: click it in the list to open it again."},
+        {100, false, 59, "Choose a jpeg file..."},
+    };
+    for (const auto& s : stops) {
+        Browsing browse;
+        if (s.stopAt) browse.steps[s.stopAt] = [&] { return s.byEsc ? false : (browse.view.reset(), true); };
+        browse.view.choosePhoto(a.c_str());
+        browse.view.loadChosen();
+        const std::vector<int> percents = browse.percents();
+        ASSERT_FALSE(percents.empty());
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()) && percents.back() <= s.last);
+        EXPECT_LT(percents.front() + 5, percents.back()) << "moves while the scans are read";
+        EXPECT_THAT(browse.lastStatus(), testing::StartsWith(s.status));
+        EXPECT_EQ(browse.view.photoLoaded, !s.stopAt);
+        EXPECT_EQ(browse.invalidations.back(), true);
+        EXPECT_FALSE(browse.view.opening());
+    }
+}
+
+// A name the system code page cannot spell: the file opens by its exact (UTF-16) path, and the view names it as
+// spelt, "_" for each character the code page lacks, on the status line and in the file it sends.
+TEST(PhotoLoad, AFileOpensByItsExactNameAndIsNamedAsTheCodePageSpellsIt) {
+    TempDir dir;
+    const std::filesystem::path exact = std::filesystem::path(dir.path()) / std::filesystem::path(u"\u6e2f\u6e7e.jpg");
+    const Bytes jpeg = encodeJpeg(64, 48, 3, photographicRgb(64, 48));
+    std::ofstream(exact, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+    Browsing browse;
+    browse.view.loadPhoto(dir.file("__.jpg").c_str(), exact.u16string().c_str());
+    EXPECT_TRUE(browse.view.photoLoaded);
+    char base[BaseNameSize];
+    photoBaseName(browse.view.photoPath, base);
+    EXPECT_EQ(std::string(base) + " " + fileNameOf(browse.view.photoPath), "__ __.jpg");
+    browse.view.loadPhoto(dir.file("__.jpg").c_str(), u"\xD800.jpg");  // half a pair names nothing
+    EXPECT_THAT(browse.lastStatus(), testing::StartsWith("Can't show __.jpg: the file can't be opened ("));
+    char utf8[8];
+    EXPECT_TRUE(utf16ToUtf8(u"\u00e9\U0001F600", utf8, sizeof utf8) && std::string(utf8) == "\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_FALSE(utf16ToUtf8(u"\u00e9\U0001F600", utf8, 6)) << "no room for the terminator";
+}
+
 // Each orientation shows the stored "AB/CD/EF" upright; 24 rows also span a partial block when turned.
 TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
     const char* const upright[] = {"AB/CD/EF", "BA/DC/FE", "FE/DC/BA", "EF/CD/AB",
@@ -200,10 +292,18 @@ TEST(PhotoOrientation, TurnsThePhotographUprightBeforeAnythingSeesIt) {
         EXPECT_LE(worst, 2);
         EXPECT_EQ(seen.host.lastStatus(), expected.host.lastStatus());  // selection, output size, verdict
     }
+    // Any integer type is read at its own width, in either byte order (a value beyond 1 to 8 is no orientation).
+    for (uint16_t type : {1, 3, 4, 6, 8, 9})
+        for (bool bigEndian : {false, true}) {
+            const Bytes segment = exifWith(6, bigEndian, 0x0112, type);
+            EXPECT_EQ(exifOrientation(segment.data(), segment.size()), 6) << type << bigEndian;
+        }
     // The reader trusts no length or offset: damaged or foreign segments read as "as stored".
     const Bytes whole = exifWith(6), cut(whole.begin(), whole.end() - 5);
-    for (const Bytes& segment : {exifWith(9), exifWith(6, false, 0x0112, 4), exifWith(6, false, 0x0112, 3, 0xFFFFFFF0),
-                                 exifWith(6, false, 0x0100, 3, 8, 0xFFFF), cut, Bytes{'h', 't', 't', 'p', ':', '/'}})
+    for (const Bytes& segment : {exifWith(9), exifWith(6, false, 0x0112, 2), exifWith(6, false, 0x0112, 5),
+                                 exifWith(6, false, 0x0112, 7), exifWith(0x10006, false, 0x0112, 4),
+                                 exifWith(6, false, 0x0112, 3, 0xFFFFFFF0), exifWith(6, false, 0x0100, 3, 8, 0xFFFF), cut,
+                                 Bytes{'h', 't', 't', 'p', ':', '/'}})
         EXPECT_EQ(exifOrientation(segment.data(), segment.size()), 1) << segment.size();
 }
 

@@ -58,6 +58,7 @@ TEST_F(Browse, InsertedNodeShowsAButtonForSubFoldersAndOverlaysForSharesAndLinks
 }
 
 // A row offers its photograph on gaining both focus and selection (a folder is refused); it goes on losing both.
+// The dialog loads what was offered once it has handled what waits.
 TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) {
     temp.file("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
     temp.folder("folder");
@@ -76,10 +77,27 @@ TEST_F(Browse, OnlyBothFocusAndSelectionOfferTheRowAndLosingBothResetsThePhoto) 
         if (c.before) view.loadPhoto(temp.path("photo.jpg").c_str());
         SetWindowTextA(program.item(IDC_STATUS), "");
         NMLISTVIEW change{{}, c.row, 0, c.state, 0, LVIF_STATE, {}, 0};
-        program.dialog.fileList.onItemChanged(change, view);
+        program.dialog.onFileItemChanged(0, LPARAM(&change));
+        pumpMessages();
         EXPECT_EQ(view.photoLoaded, c.after) << &c - cases;
         EXPECT_EQ(program.text(IDC_STATUS) == "Choose a jpeg file...", c.refused) << &c - cases;
     }
+}
+
+// A row whose opening was stopped (Esc) opens after all on a click on it.
+TEST_F(Browse, AStoppedRowOpensWhenClickedAgain) {
+    temp.file("photo.jpg", encodeJpeg(64, 48, 3, photographicRgb(64, 48)));
+    Program program(noUsers);
+    PhotoView& view = program.dialog.photoView;
+    ASSERT_TRUE(program.open(temp.path()));
+    const int row = program.row("photo.jpg");
+    ListView_SetItemState(program.item(IDC_FILE_LIST), row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    view.stopLoading();
+    EXPECT_EQ(program.text(IDC_STATUS), "Stopped opening photo.jpg: click it in the list to open it again.");
+    NMITEMACTIVATE click{{program.item(IDC_FILE_LIST), IDC_FILE_LIST, UINT(NM_CLICK)}, row, 0, 0, 0, 0, {}, 0, 0};
+    SendMessageA(program.window, WM_NOTIFY, 0, LPARAM(&click));
+    pumpMessages();
+    EXPECT_TRUE(view.photoLoaded && !view.opening());
 }
 
 // Fault: once the desktop was collapsed, double-clicking a folder row did nothing: the walk

@@ -114,11 +114,17 @@ int show(HWND dialog) {
     HWND send = GetDlgItem(dialog, IDC_SEND);
     std::printf("send button: %s (%s)\n", windowText(send).c_str(), IsWindowEnabled(send) ? "enabled" : "disabled");
     std::printf("status: %s\n", windowText(GetDlgItem(dialog, IDC_STATUS)).c_str());
+    RECT picture{};
+    GetWindowRect(GetDlgItem(dialog, IDC_PICTURE), &picture);
+    std::printf("picture area: %ld %ld %ld %ld\n", picture.left, picture.top, picture.right, picture.bottom);
     return 0;
 }
 
+// Selects the row by typing its name, and gives the list the keyboard focus (for keys pressed after).
 int selectFile(HWND dialog, const std::string& name, const std::string& status) {
     HWND list = GetDlgItem(dialog, IDC_FILE_LIST);
+    const DWORD own = GetCurrentThreadId(), program = GetWindowThreadProcessId(list, nullptr);
+    if (AttachThreadInput(own, program, TRUE)) SetFocus(list), AttachThreadInput(own, program, FALSE);
     std::string shown;
     auto done = [&] {
         int row = selectedRow(list);

@@ -91,6 +91,34 @@ send_photo() {
     drive ok
 }
 
+# keys XDOTOOL_KEY_ARGS...: real key presses into the program's window.
+keys() { xdotool search --limit 1 --name '^Vistrel Desktop$' windowfocus --sync key "$@" || fail "cannot press $*"; }
+
+# colour_of IMAGE X Y: "R G B" of that pixel.
+colour_of() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
+
+# colour_near "R G B" R G B: within 24 on each channel (JPEG blurs a colour a little).
+colour_near() {
+    local got=($1) want=("$2" "$3" "$4") i
+    for i in 0 1 2; do (( got[i] - want[i] <= 24 && want[i] - got[i] <= 24 )) || return 1; done
+}
+
+# picture_shows SHOT [R G B]: a screenshot, in whose picture area the photograph shown is of that colour
+# (sampled clear of the selection frame), or, with no colour, the area is empty: of one colour.
+picture_shows() {
+    drive show
+    shot "$1"
+    local area=($(sed -n 's/^picture area: //p' "$log/show.txt"))
+    local width=$((area[2] - area[0] - 4)) height=$((area[3] - area[1] - 4))
+    if [ $# -eq 1 ]; then
+        [ "$(convert "$shots/$1.png" -crop "${width}x${height}+$((area[0] + 2))+$((area[1] + 2))" -format %k info:)" = 1 ] ||
+            fail "the picture area of $1.png is not empty"
+    else
+        colour_near "$(colour_of "$shots/$1.png" $((area[0] + width / 3)) $((area[1] + height / 2)))" "$2" "$3" "$4" ||
+            fail "the picture area of $1.png does not show the photograph of colour $2 $3 $4"
+    fi
+}
+
 # F1 pressed in the program's window shows the guide: up to Windows XP in WinHelp, where a jump on its
 # contents page leads to its topic; from Vista on in HTML Help, whose contents list every topic.
 check_help() {
