@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include "export/OutputFile.h"
+#include "photo/PhotoFile.h"
 
 namespace {
 
@@ -14,8 +15,11 @@ bool isTaken(unsigned char c) { return c >= 0x21 && c <= 0x7A; }
 void photoBaseName(const char* photoPath, char (&base)[BaseNameSize]) {
     int taken = 0;
     for (const char* p = photoPath; *p; ++p) {
+        // A two-byte character is not taken, and its second byte is no separator.
+        if (isLeadByte(*p) && p[1])
+            ++p;
         // A forward slash separates too: it must never reach the output path.
-        if (isPathSeparator(*p))
+        else if (isPathSeparator(*p))
             taken = 0;
         else if (isTaken(static_cast<unsigned char>(*p)) && taken < BaseNameSize - 1)
             base[taken++] = *p;  // past 64 the rest of the name is left out, never taken over its start

@@ -328,7 +328,10 @@ bool isJpegName(const char* path) {
 const char* fileNameOf(const char* path) {
     const char* name = path;
     for (const char* p = path; *p; ++p)
-        if (*p == '/' || *p == '\\') name = p + 1;
+        if (isLeadByte(*p) && p[1])
+            ++p;  // its second byte is never a separator
+        else if (*p == '/' || *p == '\\')
+            name = p + 1;
     return name;
 }
 

@@ -2,6 +2,13 @@
 #include <cerrno>
 #include <cstdint>
 #include "photo/PhotoView.h"
+#ifdef _WIN32
+#include <windows.h>
+
+bool isLeadByte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
+#else
+bool isLeadByte(char) { return false; }
+#endif
 
 FILE* openPhotoFile(const char* path, const char16_t* exactPath) {
     if (!exactPath || !exactPath[0]) return fopen(path, "rb");

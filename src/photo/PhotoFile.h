@@ -7,6 +7,11 @@
 // it; path otherwise. Null, with errno set, when it cannot be opened.
 FILE* openPhotoFile(const char* path, const char16_t* exactPath);
 
+// True when c opens a two-byte character of the system's code page (Japanese, Chinese and
+// Korean Windows), whose second byte may be a backslash. Never natively, where names are
+// UTF-8: there every byte of a character beyond ASCII is 0x80 or above.
+bool isLeadByte(char c);
+
 // text as UTF-8 into out (size bytes with the terminator); false when it does not fit or holds
 // half of a surrogate pair, which no UTF-8 name can spell.
 bool utf16ToUtf8(const char16_t* text, char* out, size_t size);
