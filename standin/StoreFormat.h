@@ -44,5 +44,19 @@ bool parseValue(const std::string& text, uint32_t& value);
 // ours is damaged.
 int32_t storeResultOf(ReadOutcome read);
 int32_t readStoreFile(const std::string& path, std::string& content, size_t limit);
+// Reads the list a store file holds under a shared hold of the store's lock: items is empty
+// unless both the read and the parse succeed.
+template <class Item>
+int32_t loadStoreList(const Store& store, const std::string& path, size_t limit,
+                      int32_t (*parse)(const std::string&, std::vector<Item>&), std::vector<Item>& items) {
+    items.clear();
+    Store::Hold hold(store, false);
+    if (hold.result != StoreOk) return hold.result;
+    std::string content;
+    int32_t result = readStoreFile(path, content, limit);
+    if (result == StoreOk) result = parse(content, items);
+    if (result != StoreOk) items.clear();
+    return result;
+}
 // Removes what killed updates left in the folder of path, then replaces path.
 int32_t writeStoreFile(const std::string& path, const std::string& content);

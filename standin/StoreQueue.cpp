@@ -47,14 +47,7 @@ std::string formatQueue(const std::vector<InstallRequest>& queue) {
 }
 
 int32_t Store::loadQueue(const StoreUser& user, std::vector<InstallRequest>& queue) const {
-    queue.clear();
-    Hold hold(*this, false);
-    if (hold.result != StoreOk) return hold.result;
-    std::string content;
-    int32_t result = readStoreFile(file(user, QueueFile), content, MaxQueueFile);
-    if (result == StoreOk) result = parseQueue(content, queue);
-    if (result != StoreOk) queue.clear();
-    return result;
+    return loadStoreList(*this, file(user, QueueFile), MaxQueueFile, parseQueue, queue);
 }
 
 int32_t Store::checkInstallPath(const StoreUser& user, const std::string& path) const {

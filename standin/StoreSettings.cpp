@@ -120,25 +120,11 @@ int32_t Store::addSlot(uint32_t userId, const std::string& name, uint32_t* slotI
 }
 
 int32_t Store::loadSlots(const StoreUser& user, std::vector<StoreSlot>& slots) const {
-    slots.clear();
-    Hold hold(*this, false);
-    if (hold.result != StoreOk) return hold.result;
-    std::string content;
-    int32_t result = readStoreFile(file(user, SlotsFile), content, MaxListFile);
-    if (result == StoreOk) result = parseSlots(content, slots);
-    if (result != StoreOk) slots.clear();
-    return result;
+    return loadStoreList(*this, file(user, SlotsFile), MaxListFile, parseSlots, slots);
 }
 
 int32_t Store::loadSettings(const StoreUser& user, std::vector<StoreSetting>& settings) const {
-    settings.clear();
-    Hold hold(*this, false);
-    if (hold.result != StoreOk) return hold.result;
-    std::string content;
-    int32_t result = readStoreFile(file(user, SettingsFile), content, MaxListFile);
-    if (result == StoreOk) result = parseSettings(content, settings);
-    if (result != StoreOk) settings.clear();
-    return result;
+    return loadStoreList(*this, file(user, SettingsFile), MaxListFile, parseSettings, settings);
 }
 
 int32_t Store::readSetting(const StoreUser& user, const char* section, const char* key,
