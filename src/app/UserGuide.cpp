@@ -1,4 +1,5 @@
 #include "app/UserGuide.h"
+#include "hotsync/HotSyncBinding.h"
 #include <htmlhelp.h>
 #include <cstring>
 
@@ -37,15 +38,9 @@ HtmlHelpFunction loadHtmlHelp() {
 // Help does not look in the program's folder, nor in the one setup registers for WinHelp.
 // Only a path longer than MAX_PATH leaves the bare name to the help engine's own search.
 const char* besideProgram(const char* name, char (&path)[MAX_PATH]) {
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return name;
-    // Character by character: a backslash's byte may also end a double-byte character.
-    char* fileName = path;
-    for (char* at = path; *at; at = CharNextA(at))
-        if (*at == '\\') fileName = at + 1;
-    size_t size = std::strlen(name) + 1;
-    if (static_cast<size_t>(fileName - path) + size > MAX_PATH) return name;
-    std::memcpy(fileName, name, size);
+    const size_t folder = static_cast<size_t>(programPath(path)), size = std::strlen(name) + 1;
+    if (folder == 0 || folder + size > MAX_PATH) return name;
+    std::memcpy(path + folder, name, size);
     return path;
 }
 

@@ -1,6 +1,5 @@
 #include "hotsync/HotSyncBinding.h"
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -32,9 +31,15 @@ Loaded loadLibrary(const char* path) {
 
 bool fileThere(const char* path) { return path && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+// Character by character: a double-byte character's second byte may be a backslash.
 const char* fileName(const char* path) {
-    const char* slash = std::strrchr(path, '\\');
-    return slash ? slash + 1 : path;
+    const char* name = path;
+    for (const char* at = path; *at; ++at)
+        if (IsDBCSLeadByte(static_cast<BYTE>(*at)) && at[1])
+            ++at;
+        else if (*at == '\\')
+            name = at + 1;
+    return name;
 }
 
 // What is wrong with one library, in a sentence; false when nothing is.
@@ -52,20 +57,18 @@ bool describe(const Loaded& library, const char* file, const char* program, char
     return true;
 }
 
-// The running program's path, and the length of its folder with the backslash; 0 when the
-// path is cut short (XP leaves it unterminated then), which names no folder.
-int programPath(char (&program)[MAX_PATH]) {
-    DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-    program[length < MAX_PATH ? length : 0] = '\0';
-    return static_cast<int>(fileName(program) - program);
-}
-
 void clearText(char* text, uint16_t* size) {
     if (text && size && *size > 0) text[0] = '\0';
     if (size) *size = 0;
 }
 
 }  // namespace
+
+int programPath(char (&program)[MAX_PATH]) {
+    DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+    program[length < MAX_PATH ? length : 0] = '\0';
+    return static_cast<int>(fileName(program) - program);
+}
 
 HotSyncBinding::HotSyncBinding() {
     char program[MAX_PATH];

@@ -7,6 +7,11 @@
 // starts. An operation whose library or ordinal is missing fails with HotSyncMissing,
 // with its out values cleared as a failed call leaves them, and problem() says what
 // is missing.
+// The running program's path, and the length of its folder with the backslash; 0 when the
+// path is cut short (XP leaves it unterminated then), which names no folder. What our
+// programs load from beside themselves (the libraries, the help) is named from it.
+int programPath(char (&program)[MAX_PATH]);
+
 class HotSyncBinding : public HotSyncLibrary {
 public:
     // The two libraries in the folder of the running program's .exe, by full path: the
