@@ -10,17 +10,20 @@ void PhotoLoader::attach(PhotoView* photoView, HWND dialogWindow) {
     dialog = dialogWindow;
     loop = appModule.messageLoop();
     // Without the loop (none, or full) a load still runs; the window only waits for it.
-    if (loop && !(loop->addMessageFilter(this) && loop->addIdleHandler(this))) detach();
-    view = photoView;
+    if (loop && !(loop->addMessageFilter(this) && loop->addIdleHandler(this))) leaveLoop();
 }
 
 void PhotoLoader::detach() {
+    leaveLoop();
+    view = nullptr;
+}
+
+void PhotoLoader::leaveLoop() {
     if (loop) {
         loop->removeMessageFilter(this);
         loop->removeIdleHandler(this);
     }
     loop = nullptr;
-    view = nullptr;
 }
 
 void PhotoLoader::chosen() {

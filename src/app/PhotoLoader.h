@@ -37,6 +37,7 @@ public:
 
 private:
     void wake();
+    void leaveLoop();
 
     PhotoView* view = nullptr;
     HWND dialog = nullptr;

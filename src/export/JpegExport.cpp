@@ -126,14 +126,15 @@ ExportStatus exportToNewFile(const PhotoView& view, const char* path, const char
     case NewFileResult::Failed: return ExportStatus::CannotCreate;
     case NewFileResult::Created: break;
     }
+    return writeNewFile(view, stream, path, name, writeHeader) ? ExportStatus::Written : ExportStatus::Failed;
+}
+
+bool writeNewFile(const PhotoView& view, FILE* stream, const char* path, const char* name, bool writeHeader) {
     bool ok = writeExport(view, stream, name, writeHeader);
     // The last buffered bytes go out at close: a failed close is a failed write.
     if (fclose(stream) != 0) ok = false;
-    if (!ok) {
-        removeFile(path);
-        return ExportStatus::Failed;
-    }
-    return ExportStatus::Written;
+    if (!ok) removeFile(path);
+    return ok;
 }
 
 void showCannotCreate(const PhotoView& view, const char* path) {

@@ -24,5 +24,9 @@ ExportStatus exportToNewFile(const PhotoView& view, const char* path, const char
 // stream cannot be written. The stream is left open.
 bool writeExport(const PhotoView& view, FILE* stream, const char* name, bool writeHeader);
 
+// The same into the file just created at path and open as stream, which is closed; false,
+// and the file removed, when it cannot be written whole.
+bool writeNewFile(const PhotoView& view, FILE* stream, const char* path, const char* name, bool writeHeader);
+
 // "Can not create file : <path>", owned by the picture control.
 void showCannotCreate(const PhotoView& view, const char* path);

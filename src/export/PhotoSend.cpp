@@ -46,11 +46,7 @@ ExportStatus preparePhoto(const PhotoView& view, const SendTarget& target, Prepa
         prepared.file[0] = '\0';
         return ExportStatus::CannotCreate;
     }
-    bool ok = writeExport(view, stream, "", target.toMemory);
-    // The last buffered bytes go out at close: a failed close is a failed write.
-    if (fclose(stream) != 0) ok = false;
-    if (ok) return ExportStatus::Written;
-    removeFile(prepared.file);
+    if (writeNewFile(view, stream, prepared.file, "", target.toMemory)) return ExportStatus::Written;
     prepared.file[0] = '\0';
     return ExportStatus::Failed;
 }

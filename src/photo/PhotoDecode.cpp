@@ -298,6 +298,15 @@ void refusePhoto(PhotoView& view, const char* path, const char* reason, bool pri
     showRefusal(view.host, path, reason);
 }
 
+// A cut path would name another file: one that does not fit a path field is refused, with
+// this reason, rather than what is left of it opened. False when it fits.
+bool pathTooLong(size_t length, char* reason, size_t size) {
+    if (length < PhotoView::PhotoPathSize) return false;
+    snprintf(reason, size, "its path is too long (%u characters, at most %u)", static_cast<unsigned>(length),
+             static_cast<unsigned>(PhotoView::PhotoPathSize - 1));
+    return true;
+}
+
 }  // namespace
 
 bool photoSizeAccepted(uint32_t width, uint32_t height, uint64_t pixelLimit) {
@@ -354,12 +363,7 @@ void jpegErrorExit(jpeg_common_struct* cinfo) {
 
 bool PhotoView::setPhotoPath(const char* path, char* reason, size_t size) {
     const size_t n = strlen(path);
-    // A cut path would name another file: refuse it rather than open what is left.
-    if (n >= sizeof photoPath) {
-        snprintf(reason, size, "its path is too long (%u characters, at most %u)", static_cast<unsigned>(n),
-                 static_cast<unsigned>(sizeof photoPath - 1));
-        return false;
-    }
+    if (pathTooLong(n, reason, size)) return false;
     memcpy(photoPath, path, n + 1);
     photoExactPath[0] = u'\0';
     return true;
@@ -374,11 +378,8 @@ void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
     }
     size_t exactLength = 0;
     while (exactPath && exactPath[exactLength]) ++exactLength;
-    // A cut path would name another file: refuse it rather than open what is left.
-    if (n >= sizeof photoPath || exactLength >= PhotoPathSize) {
-        char reason[96];
-        snprintf(reason, sizeof reason, "its path is too long (%u characters, at most %u)",
-                 static_cast<unsigned>(n > exactLength ? n : exactLength), static_cast<unsigned>(PhotoPathSize - 1));
+    char reason[96];
+    if (pathTooLong(n > exactLength ? n : exactLength, reason, sizeof reason)) {
         supersede();
         photoLoaded = false;
         fprintf(stderr, "%s: %s\n", path, reason);
@@ -388,7 +389,6 @@ void PhotoView::loadPhoto(const char* path, const char16_t* exactPath) {
     }
     // Never two at once: the one running stops, and this one waits its turn.
     if (loadRunning) return choosePhoto(path, exactPath);
-    char reason[96];
     setPhotoPath(path, reason, sizeof reason);  // it fits: see above
     if (exactPath) copyExactPath(exactPath, photoExactPath);
     // Nothing of the photograph before is drawn, dragged or sent while this one is read.
