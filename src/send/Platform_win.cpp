@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <io.h>
 #include <mutex>
+#include "photo/PhotoDecode.h"
 #include "threads/Mutex.h"
 
 namespace {
@@ -52,8 +53,8 @@ char folderSeparator() { return '\\'; }
 bool listFolder(const std::string& path, std::vector<std::string>& names) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const char last = path.empty() ? '\\' : path.back();
-    const std::string pattern = path + (last == '\\' || last == '/' ? "*" : "\\*");
+    // A folder named with its separator at the end takes the pattern as it is.
+    const std::string pattern = path + (*fileNameOf(path.c_str()) ? "\\*" : "*");
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return true;

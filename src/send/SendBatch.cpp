@@ -48,9 +48,10 @@ bool byName(const std::string& a, const std::string& b) {
 
 // The folder's own separator joins it to the name, the system's when it has none.
 std::string inFolder(const std::string& folder, const std::string& name) {
-    const size_t last = folder.find_last_of("/\\");
-    if (last != std::string::npos && last + 1 == folder.size()) return folder + name;
-    return folder + (last == std::string::npos ? folderSeparator() : folder[last]) + name;
+    // What follows the last separator, read as the photographs' names are.
+    const char* last = fileNameOf(folder.c_str());
+    if (last == folder.c_str()) return folder + folderSeparator() + name;
+    return *last ? folder + last[-1] + name : folder + name;
 }
 
 }  // namespace
