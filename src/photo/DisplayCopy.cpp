@@ -3,6 +3,7 @@
 #include <new>
 #include "photo/MulDiv.h"
 #include "photo/PhotoView.h"
+#include "photo/Quality.h"
 #include "photo/ViewHost.h"
 
 namespace {
@@ -51,17 +52,10 @@ void PhotoView::rebuildDisplay(int32_t width, int32_t height) {
         // A control has no negative size; such a value counts as an empty control.
         const int32_t w = width < 0 ? 0 : width;
         const int32_t h = height < 0 ? 0 : height;
-        // Fit, shrinking only.
-        displayWidth = imageWidth;
-        displayHeight = imageHeight;
-        if (imageWidth > w) {
-            displayHeight = static_cast<int32_t>(mulDiv(imageHeight, w, imageWidth));
-            displayWidth = w;
-        }
-        if (displayHeight > h) {  // then displayHeight > 0
-            displayWidth = static_cast<int32_t>(mulDiv(displayWidth, h, displayHeight));
-            displayHeight = h;
-        }
+        // Fit, shrinking only: the rule a whole photograph is fitted to a screen by.
+        const OutputSize display = fitToScreen(imageWidth, imageHeight, w, h);
+        displayWidth = display.width;
+        displayHeight = display.height;
 
         // A side of 0 (an empty control, or a photograph so thin that the fit truncates
         // it away) leaves no display copy: nothing is mapped, drawn or dragged until a
