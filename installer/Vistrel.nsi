@@ -344,39 +344,29 @@ Function CheckFolder
     ${EndIf}
 FunctionEnd
 
+; $R0 = WHY when the program FILE runs from $INSTDIR (the file of a running program cannot be
+; opened for writing), and the function returns.
+!macro RunningFrom FILE WHY
+    ${If} ${FileExists} "$INSTDIR\${FILE}"
+        ClearErrors
+        FileOpen $R1 "$INSTDIR\${FILE}" a
+        ${If} ${Errors}
+            StrCpy $R0 "${WHY}"
+            Return
+        ${EndIf}
+        FileClose $R1
+    ${EndIf}
+!macroend
 
-; $R0 = why not, while vistrel.exe (or, with $R2 = 1, hotsync.exe) runs from $INSTDIR: the
-; file of a running program cannot be opened for writing.
+; $R0 = why not, while vistrel.exe, vistrel-send.exe (or, with $R2 = 1, hotsync.exe) runs
+; from $INSTDIR.
 !macro InUse UN
 Function ${UN}InUse
     StrCpy $R0 ""
-    ${If} ${FileExists} "$INSTDIR\vistrel.exe"
-        ClearErrors
-        FileOpen $R1 "$INSTDIR\vistrel.exe" a
-        ${If} ${Errors}
-            StrCpy $R0 "${PRODUCT} is running from $INSTDIR. Close it, then press Retry."
-            Return
-        ${EndIf}
-        FileClose $R1
-    ${EndIf}
-    ${If} ${FileExists} "$INSTDIR\vistrel-send.exe"
-        ClearErrors
-        FileOpen $R1 "$INSTDIR\vistrel-send.exe" a
-        ${If} ${Errors}
-            StrCpy $R0 "vistrel-send is sending photographs from $INSTDIR. Let it finish, or stop it with Ctrl+C, then press Retry."
-            Return
-        ${EndIf}
-        FileClose $R1
-    ${EndIf}
+    !insertmacro RunningFrom vistrel.exe "${PRODUCT} is running from $INSTDIR. Close it, then press Retry."
+    !insertmacro RunningFrom vistrel-send.exe "vistrel-send is sending photographs from $INSTDIR. Let it finish, or stop it with Ctrl+C, then press Retry."
     ${If} $R2 = 1
-    ${AndIf} ${FileExists} "$INSTDIR\hotsync.exe"
-        ClearErrors
-        FileOpen $R1 "$INSTDIR\hotsync.exe" a
-        ${If} ${Errors}
-            StrCpy $R0 "HotSync (hotsync.exe) is running from $INSTDIR. Let it finish, or close it (HotSync Manager: Exit, from its icon beside the clock), then press Retry."
-            Return
-        ${EndIf}
-        FileClose $R1
+        !insertmacro RunningFrom hotsync.exe "HotSync (hotsync.exe) is running from $INSTDIR. Let it finish, or close it (HotSync Manager: Exit, from its icon beside the clock), then press Retry."
     ${EndIf}
 FunctionEnd
 !macroend
